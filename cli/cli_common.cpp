@@ -1,0 +1,85 @@
+#include "cli/cli_common.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <iostream>
+
+namespace zorveth::cli {
+
+int UsageError(const std::string& command, const std::string& reason) {
+  std::cerr << "zorveth-cli " << command << ": " << reason << " (see 'zorveth-cli " << command
+            << " --help')\n";
+  return kExitUsage;
+}
+
+bool WantsHelp(const Arguments& args) {
+  return std::any_of(args.begin(), args.end(),
+                     [](const std::string& a) { return a == "-h" || a == "--help"; });
+}
+
+const std::string& OptionReader::Next() {
+  const std::string& arg = m_args[m_index++];
+  m_inlineValue.reset();
+  auto equals = arg.find('=');
+  if (arg.rfind("--", 0) == 0 && equals != std::string::npos) {
+    m_current = arg.substr(0, equals);
+    m_inlineValue = arg.substr(equals + 1);
+  } else {
+    m_current = arg;
+  }
+  return m_current;
+}
+
+std::optional<std::string> OptionReader::Value() {
+  if (m_inlineValue) {
+    auto value = m_inlineValue;
+    m_inlineValue.reset();
+    return value;
+  }
+  if (m_index >= m_args.size()) return std::nullopt;
+  return m_args[m_index++];
+}
+
+bool ParseWholeNumber(const std::string& text, long long& value) {
+  if (text.empty()) return false;
+  errno = 0;
+  char* end = nullptr;
+  long long parsed = std::strtoll(text.c_str(), &end, 10);
+  if (errno != 0 || end == text.c_str() || *end != '\0') return false;
+  if (parsed < INT32_MIN || parsed > INT32_MAX) return false;
+  value = parsed;
+  return true;
+}
+
+ConsoleFeedback::ConsoleFeedback(std::vector<std::string> successTexts)
+    : m_successTexts(std::move(successTexts)), m_progressOnTerminal(isatty(STDERR_FILENO) == 1) {}
+
+void ConsoleFeedback::ShowMessage(const std::string& text) {
+  if (m_progressLineOpen) {
+    std::cerr << "\r\033[K" << std::flush;
+    m_progressLineOpen = false;
+  }
+  bool success =
+      std::find(m_successTexts.begin(), m_successTexts.end(), text) != m_successTexts.end();
+  if (success) {
+    std::cout << text << '\n' << std::flush;
+    return;
+  }
+  m_failureShown = true;
+  std::cerr << text << '\n';
+  if (!m_detail.empty()) std::cerr << m_detail << '\n';
+  std::cerr << std::flush;
+  m_detail.clear();
+}
+
+void ConsoleFeedback::Progress(const std::string& text) {
+  if (!m_progressOnTerminal) return;
+  std::cerr << "\r\033[K" << text << std::flush;
+  m_progressLineOpen = true;
+}
+
+}  // namespace zorveth::cli

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "cli/cli_common.h"
+
+namespace zorveth::cli {
+
+// Each subcommand takes the arguments after its own name and returns the
+// process exit status. Each prints its own --help.
+int RunPoll(const Arguments& args);
+int RunPorts(const Arguments& args);
+int RunSettings(const Arguments& args);
+int RunConfigure(const Arguments& args);
+int RunInit(const Arguments& args);
+
+}  // namespace zorveth::cli

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "radio/command_mode.h"
+#include "radio/configure.h"
+#include "radio/operation_feedback.h"
+#include "radio/serial_port.h"
+#include "settings/advanced_settings.h"
+
+namespace zorveth {
+
+inline constexpr const char* kVorlithTechnology = "Vorlith Radio Control";
+
+// The initialization line: the long form for "Vorlith Radio Control"
+// (compared exactly), the short form for every other technology text.
+std::string BuildInitializationLine(bool vorlithForm, std::int32_t channel,
+                                    const AdvancedSettings& settings, RadioRole role,
+                                    std::int32_t newBaudRate);
+
+// Gives the one radio that is switched on the chosen role and the link
+// settings, after the user has confirmed. The port is the operation's own,
+// closed on every path.
+void InitializeRadio(RadioRole role, const LinkChoices& choices,
+                     const AdvancedSettings& settings, CSerialPort& port,
+                     OperationFeedback& feedback);
+
+}  // namespace zorveth

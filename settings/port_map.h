@@ -1,0 +1,36 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zorveth {
+
+// Where the port map looks. Tests point these at a fake tree.
+struct PortMapRoots {
+  // ${XDG_CONFIG_HOME:-$HOME/.config}/zorveth; the links live in its ports/.
+  std::filesystem::path configDir;
+  std::filesystem::path devDir = "/dev";
+  std::filesystem::path sysClassTty = "/sys/class/tty";
+};
+
+PortMapRoots DefaultPortMapRoots();
+
+// One serial device under its COM number.
+struct MappedPort {
+  int number = 0;
+  std::filesystem::path device;  // the device file, e.g. /dev/ttyUSB0
+  std::string label;             // "COM33 (ttyUSB0)": starts with COM<n>
+};
+
+// The machine's serial ports ordered by COM number: links
+// ports/COM<n> -> device first, then real devices without a link numbered
+// automatically (see port_map.cpp for the rule). Broken links are skipped.
+std::vector<MappedPort> ReadPortMap(const PortMapRoots& roots);
+
+// The device of COM<number>, if the map has one.
+std::optional<std::filesystem::path> ResolveComPort(int number, const PortMapRoots& roots);
+std::optional<std::filesystem::path> ResolveComPort(int number);
+
+}  // namespace zorveth
