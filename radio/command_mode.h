@@ -35,6 +35,10 @@ bool LeaveCommandMode(CRadioPort& port, Clock& clock, std::uint32_t timeoutMs);
 // came in three attempts.
 std::uint16_t QueryValue(CRadioPort& port, Clock& clock, const std::string& registerName);
 
+// The port number of a COM port text for SetParams; 0 (no port) when the
+// number does not fit.
+std::int16_t PortNumberFromText(std::string& portText);
+
 // Leading integer of a text: leading white space, an optional sign, then
 // decimal digits up to the first other character; 0 without digits. Values
 // beyond 32 bits saturate instead of wrapping.

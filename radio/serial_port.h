@@ -64,6 +64,8 @@ class CSerialPort : public CRadioPort {
   NativeHandle m_handle = kInvalidHandle;
   // Raise RTS only while sending: known at Open whether the device lets us.
   bool m_rtsWhileSending = false;
+  // Whether this port set the exclusive-use flag (and so must clear it).
+  bool m_exclusive = false;
   std::string m_lastOpenError;
 };
 

@@ -1,1 +1,108 @@
-// implementation follows
+#include "radio/settings_poll.h"
+
+#include <array>
+
+namespace zorveth {
+namespace {
+
+constexpr std::uint32_t kPromptTimeoutMs = 200;
+constexpr std::uint32_t kLeaveTimeoutMs = 200;
+constexpr int kClientAttempts = 3;
+// The Client needs a moment after its prompt before it takes queries.
+constexpr std::uint32_t kClientSettleMs = 420;
+
+// Registers in the order they go on the wire.
+constexpr std::array<const char*, 7> kRegisters = {"C", "FP", "M", "ID", "BA", "S", "REV"};
+
+}  // namespace
+
+bool SettingsPoll::PollAtSpeed(RadioRole role, std::uint32_t speed) {
+  ScopedWaitCursor waitCursor(m_feedback);
+  m_feedback.Progress(std::string("trying ") + RoleName(role) + " at " + std::to_string(speed) +
+                      " baud...");
+  m_port.SetParams(PortNumberFromText(m_portText), speed);
+
+  bool answered = false;
+  if (m_port.Open() == kPortOk) {
+    int attempts = role == RadioRole::Client ? kClientAttempts : 1;
+    for (int i = 0; i < attempts && !answered; ++i) {
+      answered = m_port.EnterCommandMode(role, kPromptTimeoutMs);
+    }
+    if (answered) {
+      if (role == RadioRole::Client) m_port.GetClock().SleepMs(kClientSettleMs);
+      ReportSettings(speed);
+      // The Client sometimes misses the first exit command; the Server is
+      // told once.
+      for (int i = 0; i < attempts; ++i) {
+        if (m_port.LeaveCommandMode(kLeaveTimeoutMs)) break;
+      }
+    }
+  }
+  m_port.Close();
+  return answered;
+}
+
+bool SettingsPoll::PollServerAtSpeed(std::uint32_t speed) {
+  return PollAtSpeed(RadioRole::Server, speed);
+}
+
+bool SettingsPoll::PollClientAtSpeed(std::uint32_t speed) {
+  return PollAtSpeed(RadioRole::Client, speed);
+}
+
+void SettingsPoll::ReportSettings(std::uint32_t speed) {
+  std::array<std::uint16_t, kRegisters.size()> values{};
+  for (std::size_t i = 0; i < kRegisters.size(); ++i) values[i] = m_port.QueryValue(kRegisters[i]);
+  const auto [channel, packetLength, role, systemId, attempts, signal, revision] = values;
+
+  // The revision is informative only; every other register must have read.
+  for (std::size_t i = 0; i + 1 < kRegisters.size(); ++i) {
+    if (values[i] == kQueryFailed) {
+      m_feedback.ShowMessage("Error During Read");
+      return;
+    }
+  }
+  const char* roleText = role == 1 ? "Server" : role == 2 ? "Client" : "";
+  auto line = [](const char* label, unsigned long value) {
+    return std::string(label) + std::to_string(value);
+  };
+  m_results.AppendLine(std::string("Settings polled from: ") + roleText);
+  m_results.AppendLine("============================================");
+  m_results.AppendLine(line("Channel Number:            ", channel));
+  m_results.AppendLine(line("Packet Length:               ", packetLength));
+  m_results.AppendLine(line("System ID:                      ", systemId));
+  m_results.AppendLine(line("Broadcast Attempts:        ", attempts));
+  m_results.AppendLine(line("Baud Rate:                     ", speed));
+  m_results.AppendLine(line("Signal Strength:               ", signal));
+  m_results.AppendLine(line("Firmware Revision:          ", revision));
+  m_results.AppendLine(" ");
+  m_results.AppendLine(" ");
+}
+
+void SettingsPoll::PollServer() {
+  for (std::uint32_t speed : kPollSpeeds) {
+    if (PollServerAtSpeed(speed)) return;
+  }
+  m_feedback.ShowMessage("Polling Server Failed");
+}
+
+void SettingsPoll::PollClient() {
+  for (std::uint32_t speed : kPollSpeeds) {
+    if (PollClientAtSpeed(speed)) return;
+  }
+  m_feedback.ShowMessage("Polling Client Failed");
+}
+
+void SettingsPoll::PollBoth() {
+  for (std::uint32_t speed : kPollSpeeds) {
+    if (PollServerAtSpeed(speed)) {
+      // Both radios of a link share one speed: the Client is asked only at
+      // the speed the Server answered at.
+      if (!PollClientAtSpeed(speed)) m_feedback.ShowMessage("Polling Client Failed");
+      return;
+    }
+  }
+  m_feedback.ShowMessage("Polling Failed");
+}
+
+}  // namespace zorveth

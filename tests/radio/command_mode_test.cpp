@@ -1,0 +1,163 @@
+#include "radio/command_mode.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/fake_serial_port.h"
+
+namespace zorveth::testing {
+namespace {
+
+class CommandModeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    port.SetParams(1, 9600);
+    ASSERT_EQ(port.Open(), kPortOk);
+  }
+  FakeClock clock;
+  FakeSerialPort port{clock};
+};
+
+TEST_F(CommandModeTest, EscapeIsExactlyThreeBytesAfterAPurge) {
+  EnterCommandMode(port, clock, RadioRole::Client, 200);
+  EnterCommandMode(port, clock, RadioRole::Server, 200);
+  EXPECT_EQ(port.Writes(), (std::vector<std::string>{"+C\r", "+S\r"}));
+  EXPECT_EQ(port.Events()[1].what, "purge");
+}
+
+TEST_F(CommandModeTest, PromptWithOtherBytesBetweenCarriageReturnsIsAccepted) {
+  port.Send("-\n\rxx\r\n\r\n\r", 30);
+  EXPECT_TRUE(WaitForPrompt(port, clock, 200));
+}
+
+TEST_F(CommandModeTest, WrongFirstByteFailsWithoutWaitingForTheTimeOut) {
+  port.Send("X\r\r\r\r", 10);
+  EXPECT_FALSE(WaitForPrompt(port, clock, 200));
+  EXPECT_EQ(clock.Elapsed(), 10u);
+}
+
+TEST_F(CommandModeTest, ThreeCarriageReturnsFailAfterTwoSeconds) {
+  port.Send("-\r\r\r", 5);
+  EXPECT_FALSE(WaitForPrompt(port, clock, 200));
+  EXPECT_GE(clock.Elapsed(), 5u + 2000u);
+  EXPECT_LT(clock.Elapsed(), 5u + 2000u + 50u);
+}
+
+TEST_F(CommandModeTest, FourthCarriageReturnAfterTwoSecondsIsTooLate) {
+  port.Send("-\r\r\r", 5);
+  port.Send("\r", 2100);
+  EXPECT_FALSE(WaitForPrompt(port, clock, 200));
+}
+
+TEST_F(CommandModeTest, SilenceEndsAtTheFirstByteTimeOut) {
+  EXPECT_FALSE(WaitForPrompt(port, clock, 200));
+  EXPECT_EQ(clock.Elapsed(), 200u);
+}
+
+TEST_F(CommandModeTest, ZeroTimeOutStillReadsOnce) {
+  port.Send("-\r\r\r\r", 20);
+  EXPECT_TRUE(WaitForPrompt(port, clock, 0));
+}
+
+TEST_F(CommandModeTest, ReadLineStopsAfterTheFirstCarriageReturn) {
+  port.Send("12\n\r34\n\r");
+  EXPECT_EQ(ReadLine(port, clock, 400), "12\n\r");
+  EXPECT_EQ(ReadLine(port, clock, 400), "34\n\r");
+}
+
+TEST_F(CommandModeTest, ReadLineReturnsWhatArrivedBeforeTheDeadline) {
+  port.Send("Wri", 10);
+  EXPECT_EQ(ReadLine(port, clock, 400), "Wri");
+  EXPECT_GE(clock.Elapsed(), 400u);
+  EXPECT_LT(clock.Elapsed(), 450u);
+}
+
+TEST_F(CommandModeTest, OverlongLineIsConsumedToItsEndSoTheNextLineIsFramed) {
+  std::string longEcho = "AT" + std::string(80, 'X') + "\n\r";
+  port.Send(longEcho + "Write successful\n\r");
+  std::string first = ReadLine(port, clock, 400);
+  EXPECT_EQ(first, longEcho.substr(0, 51));
+  EXPECT_EQ(ReadLine(port, clock, 400), "Write successful\n\r");
+}
+
+TEST_F(CommandModeTest, LeaveCommandModeNeedsTheExactConfirmation) {
+  port.Send("ATE\n\r");
+  EXPECT_TRUE(LeaveCommandMode(port, clock, 200));
+  EXPECT_EQ(port.Writes().back(), "ATE\r");
+  for (const char* reply : {"ATE\r", "ate\n\r", "OK\n\r", "ATE\nXXXXXXXXXXXXX\r"}) {
+    port.Send(reply);
+    EXPECT_FALSE(LeaveCommandMode(port, clock, 200)) << reply;
+  }
+  EXPECT_FALSE(LeaveCommandMode(port, clock, 200));
+}
+
+TEST_F(CommandModeTest, LeaveCommandModeDeadlineCoversPurgeAndWrite) {
+  // A port whose purge and write take time leave less of the time-out for
+  // the confirmation.
+  port.SetResponder([this](FakeSerialPort& p, const std::string&, std::uint32_t) {
+    clock.Advance(150);
+    p.Send("ATE\n\r", 60);
+  });
+  EXPECT_FALSE(LeaveCommandMode(port, clock, 200));
+}
+
+TEST_F(CommandModeTest, QueryWithoutEchoReadsOneLine) {
+  port.SetResponder([](FakeSerialPort& p, const std::string&, std::uint32_t) { p.Send("12\n\r"); });
+  EXPECT_EQ(QueryValue(port, clock, "C"), 12);
+  EXPECT_EQ(port.Writes(), std::vector<std::string>{"ATC\r"});
+}
+
+TEST_F(CommandModeTest, QuerySkipsTheEcho) {
+  port.SetResponder([](FakeSerialPort& p, const std::string& cmd, std::uint32_t) {
+    p.Send(cmd.substr(0, cmd.size() - 1) + "\n\r" + "65535\n\r");
+  });
+  EXPECT_EQ(QueryValue(port, clock, "FP"), 65535);
+  EXPECT_EQ(port.Writes(), std::vector<std::string>{"ATFP\r"});
+}
+
+TEST_F(CommandModeTest, EchoOnlyThreeTimesGivesTheFailureValue) {
+  port.SetResponder([](FakeSerialPort& p, const std::string&, std::uint32_t) { p.Send("ATC\n\r"); });
+  EXPECT_EQ(QueryValue(port, clock, "C"), kQueryFailed);
+  EXPECT_EQ(port.Writes(), std::vector<std::string>(3, "ATC\r"));
+  int purges = 0;
+  for (const auto& e : port.Events()) purges += e.what == "purge";
+  EXPECT_EQ(purges, 3);
+}
+
+TEST_F(CommandModeTest, GarbledReplyIsAFailedAttemptNotANumber) {
+  int calls = 0;
+  port.SetResponder([&calls](FakeSerialPort& p, const std::string&, std::uint32_t) {
+    p.Send(++calls < 3 ? "1x7\n\r" : "17\n\r");
+  });
+  EXPECT_EQ(QueryValue(port, clock, "S"), 17);
+  EXPECT_EQ(calls, 3);
+}
+
+TEST_F(CommandModeTest, ValuesAboveSixteenBitsWrapLikeTheRegister) {
+  port.SetResponder([](FakeSerialPort& p, const std::string&, std::uint32_t) { p.Send("65537\n\r"); });
+  EXPECT_EQ(QueryValue(port, clock, "ID"), 1);
+}
+
+TEST(LeadingIntegerTest, ParsesLikeTheDialogsDo) {
+  EXPECT_EQ(LeadingInteger("  -3x"), -3);
+  EXPECT_EQ(LeadingInteger("12x"), 12);
+  EXPECT_EQ(LeadingInteger("abc"), 0);
+  EXPECT_EQ(LeadingInteger("+7"), 7);
+  EXPECT_EQ(LeadingInteger("99999999999"), INT32_MAX);
+  EXPECT_EQ(LeadingInteger("-99999999999"), INT32_MIN);
+}
+
+TEST(PortNumberTest, DropsEveryComAndKeepsTheShortenedText) {
+  std::string text = "COM12";
+  EXPECT_EQ(PortNumberFromText(text), 12);
+  EXPECT_EQ(text, "12");
+  EXPECT_EQ(PortNumberFromText(text), 12);
+  std::string labelled = "COM33 (ttyUSB0)";
+  EXPECT_EQ(PortNumberFromText(labelled), 33);
+  std::string huge = "COM70000";
+  EXPECT_EQ(PortNumberFromText(huge), 0);
+  std::string empty;
+  EXPECT_EQ(PortNumberFromText(empty), 0);
+}
+
+}  // namespace
+}  // namespace zorveth::testing

@@ -1,0 +1,51 @@
+#include "tests/support/fake_radio.h"
+
+namespace zorveth::testing {
+
+void FakeRadio::Hear(FakeSerialPort& port, const std::string& bytes, std::uint32_t lineSpeed) {
+  if (!powered || lineSpeed != speed) return;
+  for (char c : bytes) {
+    if (!inCommandMode) {
+      pendingLine += c;
+      if (pendingLine.size() > 3) pendingLine.erase(0, pendingLine.size() - 3);
+      if (pendingLine == escape) {
+        pendingLine.clear();
+        inCommandMode = true;
+        ++promptsGiven;
+        if (!prompt.empty()) port.Send(prompt, replyDelayMs);
+      }
+      continue;
+    }
+    if (c != '\r') {
+      pendingLine += c;
+      continue;
+    }
+    std::string line = pendingLine;
+    pendingLine.clear();
+    linesHeard.push_back(line);
+    if (line + "\r" == escape) {
+      ++promptsGiven;
+      port.Send(prompt, replyDelayMs);
+      continue;
+    }
+    if (echo) port.Send(line + "\n\r", replyDelayMs);
+    if (line == "ATE") {
+      if (!echo) port.Send("ATE\n\r", replyDelayMs);
+      inCommandMode = false;
+    } else if (line.rfind("AT", 0) == 0 && registers.count(line.substr(2)) != 0) {
+      if (answersQueries) port.Send(registers[line.substr(2)] + "\n\r", replyDelayMs);
+    } else if (line.rfind("ATC", 0) == 0 && line.find("BR") != std::string::npos) {
+      port.Send(writeReply, replyDelayMs);
+    } else {
+      port.Send("Invalid command\n\r", replyDelayMs);
+    }
+  }
+}
+
+void ConnectRadios(FakeSerialPort& port, std::vector<FakeRadio*> radios) {
+  port.SetResponder([radios](FakeSerialPort& p, const std::string& bytes, std::uint32_t speed) {
+    for (FakeRadio* radio : radios) radio->Hear(p, bytes, speed);
+  });
+}
+
+}  // namespace zorveth::testing

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/support/fake_serial_port.h"
+
+namespace zorveth::testing {
+
+// A minimal radio for protocol tests on the fake port: answers its escape
+// with the prompt at its own speed, echoes command lines, answers register
+// queries, "ATE" and configuration/initialization lines.
+struct FakeRadio {
+  std::string escape = "+S\r";
+  std::uint32_t speed = 9600;
+  bool powered = true;
+  bool echo = true;
+  bool answersQueries = true;
+  std::string prompt = "-\n\r\n\r\n\r\n\r";
+  std::string writeReply = "Write successful\n\r";
+  std::map<std::string, std::string> registers = {{"C", "67"},  {"FP", "262"}, {"M", "1"},
+                                                  {"ID", "111"}, {"BA", "4"},   {"S", "87"},
+                                                  {"REV", "204"}};
+  std::uint64_t replyDelayMs = 2;
+
+  bool inCommandMode = false;
+  std::string pendingLine;
+  std::vector<std::string> linesHeard;  // complete command lines, without CR
+  int promptsGiven = 0;
+
+  void Hear(FakeSerialPort& port, const std::string& bytes, std::uint32_t lineSpeed);
+};
+
+// Routes every write to each radio of the pair.
+void ConnectRadios(FakeSerialPort& port, std::vector<FakeRadio*> radios);
+
+}  // namespace zorveth::testing
