@@ -1,0 +1,74 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <string>
+
+#include "settings/atomic_file.h"
+
+namespace zorveth {
+
+namespace {
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+// A name no other writer in this or another process picks at the same time;
+// O_EXCL below refuses to reuse a file that is there anyway.
+std::filesystem::path TemporaryPath(const std::filesystem::path& path) {
+  static std::atomic<unsigned> counter{0};
+  std::string name = "." + path.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
+                     std::to_string(counter++);
+  return path.parent_path() / name;
+}
+
+// Makes the rename itself durable; a directory that cannot be synced (some
+// file systems refuse) does not make the save a failure, the data is safe.
+void SyncDirectory(const std::filesystem::path& directory) {
+  int fd = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+bool ReplaceFileAtomically(const std::filesystem::path& path, std::string_view contents) {
+  if (path.empty() || !path.has_filename()) return false;
+  std::filesystem::path temporary;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temporary = TemporaryPath(path);
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) return false;
+  }
+  if (fd < 0) return false;
+
+  // Keep the permissions of the file being replaced; a new file gets the
+  // usual 0666 less the umask from open() above.
+  struct stat old;
+  if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
+
+  bool ok = WriteAll(fd, contents) && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  if (ok) ok = ::rename(temporary.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  SyncDirectory(path.parent_path());
+  return true;
+}
+
+}  // namespace zorveth
