@@ -28,11 +28,13 @@ void FakeRadio::Hear(FakeSerialPort& port, const std::string& bytes, std::uint32
       port.Send(prompt, replyDelayMs);
       continue;
     }
-    if (echo) port.Send(line + "\n\r", replyDelayMs);
     if (line == "ATE") {
-      if (!echo) port.Send("ATE\n\r", replyDelayMs);
+      if (confirmsExit) port.Send("ATE\n\r", replyDelayMs);
       inCommandMode = false;
-    } else if (line.rfind("AT", 0) == 0 && registers.count(line.substr(2)) != 0) {
+      continue;
+    }
+    if (echo) port.Send(line + "\n\r", replyDelayMs);
+    if (line.rfind("AT", 0) == 0 && registers.count(line.substr(2)) != 0) {
       if (answersQueries) port.Send(registers[line.substr(2)] + "\n\r", replyDelayMs);
     } else if (line.rfind("ATC", 0) == 0 && line.find("BR") != std::string::npos) {
       port.Send(writeReply, replyDelayMs);

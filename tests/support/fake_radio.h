@@ -19,6 +19,7 @@ struct FakeRadio {
   bool powered = true;
   bool echo = true;
   bool answersQueries = true;
+  bool confirmsExit = true;
   std::string prompt = "-\n\r\n\r\n\r\n\r";
   std::string writeReply = "Write successful\n\r";
   std::map<std::string, std::string> registers = {{"C", "67"},  {"FP", "262"}, {"M", "1"},
