@@ -71,9 +71,11 @@ void ConsoleFeedback::ShowMessage(const std::string& text) {
   }
   m_failureShown = true;
   std::cerr << text << '\n';
-  if (!m_detail.empty()) std::cerr << m_detail << '\n';
+  if (m_detailSource) {
+    std::string detail = m_detailSource();
+    if (!detail.empty()) std::cerr << "  " << detail << '\n';
+  }
   std::cerr << std::flush;
-  m_detail.clear();
 }
 
 void ConsoleFeedback::Progress(const std::string& text) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -60,15 +61,16 @@ class ConsoleFeedback : public OperationFeedback {
   void Progress(const std::string& text) override;
 
   bool FailureShown() const { return m_failureShown; }
-  // Lines to print under a failure message (e.g. why a port did not open).
-  void SetDetail(const std::string& detail) { m_detail = detail; }
+  // Asked for a line to print under each failure message (e.g. why the
+  // port did not open); an empty answer prints nothing.
+  void SetDetailSource(std::function<std::string()> source) { m_detailSource = std::move(source); }
 
  private:
   std::vector<std::string> m_successTexts;
   bool m_failureShown = false;
   bool m_progressOnTerminal = false;
   bool m_progressLineOpen = false;
-  std::string m_detail;
+  std::function<std::string()> m_detailSource;
 };
 
 }  // namespace zorveth::cli

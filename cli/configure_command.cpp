@@ -1,7 +1,56 @@
+#include <iostream>
+
 #include "cli/commands.h"
+#include "cli/link_options.h"
+#include "radio/configure.h"
+#include "settings/advanced_settings.h"
 
 namespace zorveth::cli {
+namespace {
 
-int RunConfigure(const Arguments& /*args*/) { return UsageError("configure", "not available yet"); }
+constexpr char kHelp[] =
+    "Usage: zorveth-cli configure --port COM<n> [--channel TEXT] [--baud TEXT]\n"
+    "\n"
+    "Writes one set of link settings to the Client radio and then, once the\n"
+    "Client has accepted it, to the Server, probing 38400, 19200, 9600 and 4800\n"
+    "baud for the Client. The packet length, number of retries and system ID come\n"
+    "from SkelvarRadio.ini in the working directory ('zorveth-cli settings').\n"
+    "\n"
+    "Options:\n"
+    "  --port COM<n>    the serial port ('zorveth-cli ports' lists them)\n"
+    "  --channel TEXT   channel (default 67); its leading number is sent\n"
+    "  --baud TEXT      new baud rate of the radios (default 19200)\n"
+    "  -h, --help       this text\n"
+    "\n"
+    "Prints exactly one outcome: \"Configuration is Set\" on stdout, or a failure\n"
+    "message on stderr. Exit status: 0 on success, 1 on a failure message, 2 for\n"
+    "a usage error.\n";
+
+}  // namespace
+
+int RunConfigure(const Arguments& args) {
+  if (WantsHelp(args)) {
+    std::cout << kHelp;
+    return kExitOk;
+  }
+  LinkOptions link;
+  OptionReader options(args);
+  while (!options.Done()) {
+    const std::string& name = options.Next();
+    std::string error;
+    if (!TakeLinkOption(options, link, false, error)) {
+      return UsageError("configure", "unexpected argument '" + name + "'");
+    }
+    if (!error.empty()) return UsageError("configure", error);
+  }
+  if (!link.portGiven) return UsageError("configure", "--port COM<n> is required");
+
+  const AdvancedSettings settings = LoadAdvancedSettings();
+  CSerialPort port;
+  ConsoleFeedback feedback({"Configuration is Set"});
+  feedback.SetDetailSource([&port] { return port.LastOpenError(); });
+  RadioConfigurator(port, feedback).ConfigureRadios(link.choices, settings);
+  return feedback.FailureShown() ? kExitFailure : kExitOk;
+}
 
 }  // namespace zorveth::cli

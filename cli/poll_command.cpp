@@ -1,7 +1,74 @@
+#include <iostream>
+
 #include "cli/commands.h"
+#include "radio/settings_poll.h"
 
 namespace zorveth::cli {
+namespace {
 
-int RunPoll(const Arguments& /*args*/) { return UsageError("poll", "not available yet"); }
+constexpr char kHelp[] =
+    "Usage: zorveth-cli poll server|client|both --port COM<n>\n"
+    "\n"
+    "Reads the settings of the Server radio, the Client radio or both, trying\n"
+    "38400, 19200, 9600, 4800 and 2400 baud until the radio answers, and prints\n"
+    "an eleven-line report per radio on stdout, exactly as the poll dialog lists\n"
+    "it. With 'both' the Client is asked only at the speed the Server answered at.\n"
+    "\n"
+    "Options:\n"
+    "  --port COM<n>   the serial port ('zorveth-cli ports' lists them)\n"
+    "  -h, --help      this text\n"
+    "\n"
+    "Failure messages go to stderr. Exit status: 0 when no message was shown,\n"
+    "1 when one was, 2 for a usage error.\n";
+
+class StdoutLines : public LineSink {
+ public:
+  void AppendLine(const std::string& line) override { std::cout << line << '\n' << std::flush; }
+};
+
+}  // namespace
+
+int RunPoll(const Arguments& args) {
+  if (WantsHelp(args)) {
+    std::cout << kHelp;
+    return kExitOk;
+  }
+  std::string which;
+  std::optional<std::string> port;
+  OptionReader options(args);
+  while (!options.Done()) {
+    const std::string& name = options.Next();
+    if (name == "--port") {
+      port = options.Value();
+      if (!port) return UsageError("poll", "--port needs a value such as COM3");
+    } else if (name.rfind("-", 0) == 0) {
+      return UsageError("poll", "unknown option '" + name + "'");
+    } else if (which.empty()) {
+      which = name;
+    } else {
+      return UsageError("poll", "unexpected argument '" + name + "'");
+    }
+  }
+  if (which != "server" && which != "client" && which != "both") {
+    return UsageError("poll", which.empty() ? "say which radio to poll: server, client or both"
+                                            : "'" + which + "' is not server, client or both");
+  }
+  if (!port) return UsageError("poll", "--port COM<n> is required");
+
+  CSerialPort serialPort;
+  StdoutLines lines;
+  ConsoleFeedback feedback;
+  feedback.SetDetailSource([&serialPort] { return serialPort.LastOpenError(); });
+  std::string portText = *port;
+  SettingsPoll poll(portText, serialPort, lines, feedback);
+  if (which == "server") {
+    poll.PollServer();
+  } else if (which == "client") {
+    poll.PollClient();
+  } else {
+    poll.PollBoth();
+  }
+  return feedback.FailureShown() ? kExitFailure : kExitOk;
+}
 
 }  // namespace zorveth::cli
