@@ -1,7 +1,7 @@
 #include "settings/ini_file.h"
 
+#include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <limits>
 #include <string_view>
 #include <system_error>
@@ -26,12 +26,24 @@ void AppendPieces(std::string_view line, std::vector<std::string>& lines) {
   }
 }
 
+// Whatever can be read of the file; false when it cannot be opened. Plain
+// stdio, as a stream buffer throws when the path turns out to be a directory.
+bool ReadWholeFile(const std::filesystem::path& path, std::string& text) {
+  std::FILE* file = std::fopen(path.string().c_str(), "rb");
+  if (file == nullptr) return false;
+  char buffer[4096];
+  std::size_t count = 0;
+  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, count);
+  std::fclose(file);
+  return true;
+}
+
 }  // namespace
 
 bool CIniFile::Load(const std::filesystem::path& path) {
   m_lines.clear();
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  std::string text;
+  if (!ReadWholeFile(path, text)) {
     // Opening for reading creates a missing file, as the settings file has
     // always appeared in the working directory on the first run.
     std::error_code ec;
@@ -40,7 +52,6 @@ bool CIniFile::Load(const std::filesystem::path& path) {
     }
     return true;
   }
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   // Read as bytes and drop the CR of each CR LF here, so that a file written
   // on either platform loads the same everywhere.
   std::string_view rest = text;

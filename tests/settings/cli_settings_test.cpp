@@ -1,0 +1,128 @@
+// Runs the built zorveth-cli in a scratch working directory with its own
+// configuration directory, as a script would.
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "settings/port_map.h"
+#include "tests/settings/temp_dir.h"
+
+namespace zorveth {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+struct CliResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class CliTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  fs::path config = dir.path() / "config";
+
+  CliResult Cli(const std::string& args) {
+    std::string command = "cd '" + dir.path().string() + "' && HOME='" + dir.path().string() +
+                          "' XDG_CONFIG_HOME='" + config.string() + "' '" ZORVETH_CLI_PATH "' " +
+                          args + " >out.txt 2>err.txt";
+    int raw = std::system(command.c_str());
+    CliResult run;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = ReadFile(dir.path() / "out.txt");
+    run.err = ReadFile(dir.path() / "err.txt");
+    return run;
+  }
+  std::string SettingsFile() { return ReadFile(dir.path() / "SkelvarRadio.ini"); }
+};
+
+TEST_F(CliTest, SettingsShowsDefaultsAndCreatesTheFile) {
+  CliResult run = Cli("settings");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "Fixed packet length: 262\nNumber of retries: 4\nSystem ID: 111\n");
+  EXPECT_TRUE(fs::exists(dir.path() / "SkelvarRadio.ini"));
+}
+
+TEST_F(CliTest, SettingsChangesOnlyTheGivenValues) {
+  WriteFile(dir.path() / "SkelvarRadio.ini", "[System]\r\nRetryNumber = 9\r\n");
+  CliResult run = Cli("settings --system-id 65535 --packet-length=0");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(SettingsFile(),
+            "[System]\r\nSystemIdentification = 65535\r\nRetryNumber = 9\r\n"
+            "FixedPacketLength = 0\r\n");
+}
+
+TEST_F(CliTest, SettingsRefusesOutOfRangeValuesInDialogOrderAndSavesNothing) {
+  WriteFile(dir.path() / "SkelvarRadio.ini", "[System]\r\nRetryNumber = 999\r\n");
+  const std::pair<const char*, const char*> cases[] = {
+      {"--retries 255 --packet-length 2048", "Packet Length has to be between 0 - 2047\n"},
+      {"--system-id 65536", "Retry Number has to be between 0 - 255\n"},  // 999 from the file
+      {"--retries 0 --system-id -1", "System ID has to be between 0 - 65535\n"},
+  };
+  for (const auto& [args, message] : cases) {
+    CliResult run = Cli(std::string("settings ") + args);
+    EXPECT_EQ(run.status, 1) << args;
+    EXPECT_EQ(run.err, message) << args;
+    EXPECT_EQ(SettingsFile(), "[System]\r\nRetryNumber = 999\r\n") << args;
+  }
+}
+
+TEST_F(CliTest, SettingsUsageErrorsAndSaveFailure) {
+  for (const char* args : {"--retries abc", "--retries 1.5", "--retries 99999999999", "--retries",
+                           "--colour 3", "extra"}) {
+    CliResult run = Cli(std::string("settings ") + args);
+    EXPECT_EQ(run.status, 2) << args;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  }
+  fs::create_directory(dir.path() / "SkelvarRadio.ini");
+  CliResult run = Cli("settings --retries 3");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Unable to Save Settings\n");
+  EXPECT_EQ(Cli("settings --help").status, 0);
+}
+
+TEST_F(CliTest, PortsListsTheMapAndMarksTheSavedPort) {
+  std::vector<int> masters;
+  std::vector<std::string> slaves;
+  for (int i = 0; i < 2; ++i) {
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    masters.push_back(master);
+    slaves.push_back(ptsname(master));
+  }
+  fs::create_directories(config / "zorveth" / "ports");
+  fs::create_symlink(slaves[0], config / "zorveth" / "ports" / "COM91");
+  fs::create_symlink(slaves[1], config / "zorveth" / "ports" / "COM92");
+  WriteFile(config / "zorveth" / "registry.ini",
+            "[HKEY_LOCAL_MACHINE\\Software\\Pellucor\\Vorlith\\V2\\Settings]\nSerial Port = 92\n");
+
+  CliResult run = Cli("ports");
+  EXPECT_EQ(run.status, 0) << run.err;
+  auto name = [](const std::string& slave) { return slave.substr(5); };  // without "/dev/"
+  EXPECT_NE(run.out.find("  COM91 (" + name(slaves[0]) + ")\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("* COM92 (" + name(slaves[1]) + ")\n"), std::string::npos) << run.out;
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '*'), 1);
+  for (int master : masters) close(master);
+}
+
+TEST_F(CliTest, PortsWithoutAnyPortFails) {
+  PortMapRoots roots = DefaultPortMapRoots();
+  roots.configDir = config / "zorveth";
+  if (!ReadPortMap(roots).empty()) GTEST_SKIP() << "this machine has serial ports";
+  CliResult run = Cli("ports");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "No serial ports found\n");
+}
+
+}  // namespace
+}  // namespace zorveth

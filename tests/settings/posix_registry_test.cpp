@@ -1,0 +1,118 @@
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <gtest/gtest.h>
+
+#include "settings/atomic_file.h"
+#include "settings/port_discovery.h"
+#include "settings/port_list.h"
+#include "settings/posix_registry.h"
+#include "settings/registry_file.h"
+#include "tests/settings/temp_dir.h"
+
+namespace zorveth {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+std::string Dword(std::uint32_t n) {
+  return {static_cast<char>(n), static_cast<char>(n >> 8), static_cast<char>(n >> 16),
+          static_cast<char>(n >> 24)};
+}
+
+TEST(RegistryFile, ReadsNumbersOfTheNamedKeyIgnoringCaseAndHivePrefix) {
+  TempDir dir;
+  fs::path file = dir.path() / "registry.ini";
+  WriteFile(file,
+            "; saved by hand\r\n"
+            "[Software\\Other]\nSerial Port = 9\n"
+            "[HKEY_LOCAL_MACHINE\\software\\pellucor\\vorlith\\v2\\settings]\r\n"
+            "  Serial Port  =  3 \r\n"
+            "\"Quoted Name\"=-1\n"
+            "Text = COM4\n"
+            "Huge = 4294967296\n"
+            "serial port = 5\n");
+  auto values = ReadRegistryFileKey(file, "Software\\Pellucor\\Vorlith\\V2\\Settings");
+  ASSERT_TRUE(values.has_value());
+  ASSERT_EQ(values->size(), 2u);
+  EXPECT_EQ((*values)[0].name, "Serial Port");
+  EXPECT_EQ((*values)[0].data, Dword(3));
+  EXPECT_EQ((*values)[1].name, "Quoted Name");
+  EXPECT_EQ((*values)[1].data, Dword(0xFFFFFFFF));
+  EXPECT_FALSE(ReadRegistryFileKey(file, "Software\\Missing").has_value());
+  EXPECT_FALSE(ReadRegistryFileKey(dir.path() / "absent.ini", "Software\\Other").has_value());
+}
+
+TEST(PosixRegistry, SerialCommComesFromThePortMapAndTheSavedPortFromTheFile) {
+  TempDir dir;
+  PortMapRoots roots{dir.path() / "config", dir.path() / "dev", dir.path() / "sys"};
+  for (const char* name : {"ttyUSB0", "ttyUSB1"}) {
+    fs::create_directories(roots.sysClassTty / name / "device");
+    WriteFile(roots.devDir / name, "");
+  }
+  fs::create_directories(roots.configDir / "ports");
+  fs::create_symlink(roots.devDir / "ttyUSB1", roots.configDir / "ports" / "COM12");
+  WriteFile(roots.configDir / "registry.ini",
+            "[Software\\Pellucor\\Vorlith\\V2\\Settings]\nSerial Port = 12\n");
+  PosixRegistry registry(roots);
+
+  PortList list;
+  EXPECT_EQ(ListSerialPorts(list, registry), 2);
+  EXPECT_EQ(list.Entries(), (std::vector<std::string>{"COM1 (ttyUSB0)", "COM12 (ttyUSB1)"}));
+  SelectSavedPort(list, registry);
+  EXPECT_EQ(list.Selected(), 1);
+
+  auto key = registry.OpenLocalMachineKey("hardware\\devicemap\\serialcomm");
+  ASSERT_NE(key, nullptr);
+  RegistryValue value;
+  ASSERT_TRUE(key->EnumValue(0, value));
+  EXPECT_EQ(value.name, (roots.devDir / "ttyUSB0").string());
+  EXPECT_EQ(value.data, std::string("COM1 (ttyUSB0)") + '\0');
+  EXPECT_FALSE(key->EnumValue(2, value));
+  EXPECT_EQ(registry.OpenLocalMachineKey("Software\\Missing"), nullptr);
+}
+
+// Keeps the process's file size limit low for one test; writing past it
+// fails with EFBIG for every user, root included.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &m_old);
+    m_oldHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = m_old;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &m_old);
+    signal(SIGXFSZ, m_oldHandler);
+  }
+
+ private:
+  rlimit m_old{};
+  sighandler_t m_oldHandler;
+};
+
+TEST(AtomicFile, AFailedWriteLeavesTheOldFileAndNoTemporary) {
+  TempDir dir;
+  fs::path file = dir.path() / "SkelvarRadio.ini";
+  ASSERT_TRUE(ReplaceFileAtomically(file, "old contents\r\n"));
+  fs::permissions(file, fs::perms(0640));
+  {
+    FileSizeLimit limit(16);
+    EXPECT_FALSE(ReplaceFileAtomically(file, std::string(100, 'n')));
+  }
+  EXPECT_EQ(ReadFile(file), "old contents\r\n");
+  ASSERT_TRUE(ReplaceFileAtomically(file, "new"));
+  EXPECT_EQ(ReadFile(file), "new");
+  EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));  // kept across the replace
+  int entries = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.path())) ++entries;
+  EXPECT_EQ(entries, 1);
+}
+
+}  // namespace
+}  // namespace zorveth
