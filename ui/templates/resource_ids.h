@@ -1,0 +1,64 @@
+#pragma once
+
+namespace zorveth::ui {
+
+// Numbers of the dialog templates, menu, icon and string, and the ids of the
+// controls and commands the dialogs address.
+
+inline constexpr int kAboutDialogId = 100;
+inline constexpr int kAboutMenuStringId = 101;
+inline constexpr int kMainDialogId = 102;
+inline constexpr int kMainMenuId = 131;
+inline constexpr int kPollDialogId = 135;
+inline constexpr int kApplicationIconId = 136;
+inline constexpr int kInitRadioDialogId = 137;
+inline constexpr int kInitWarningDialogId = 138;
+inline constexpr int kClientWarningPaneId = 139;
+inline constexpr int kServerWarningPaneId = 140;
+inline constexpr int kAdvancedDialogId = 141;
+
+// Main dialog.
+inline constexpr int kTechnologyList = 1008;
+inline constexpr int kChannelList = 1010;
+inline constexpr int kConfigureButton = 1012;
+inline constexpr int kComPortList = 1018;
+inline constexpr int kNewBaudRateList = 1025;
+inline constexpr int kPollInformationButton = 1037;
+inline constexpr int kMenuExit = 32771;
+inline constexpr int kMenuInitRadios = 32779;
+inline constexpr int kMenuAbout = 32780;
+inline constexpr int kMenuSettings = 32781;
+// The About item appended to the system menu; system commands are compared
+// after masking with 0xFFF0, which the platform uses for its own bits.
+inline constexpr int kSystemMenuAbout = 0x10;
+inline constexpr int kSystemCommandMask = 0xFFF0;
+
+// Poll dialog.
+inline constexpr int kResultList = 1020;
+inline constexpr int kPollBothButton = 1021;
+inline constexpr int kPollClientButton = 1038;
+inline constexpr int kPollServerButton = 1049;
+inline constexpr int kClearInformationButton = 1050;
+
+// Initialization dialogs.
+inline constexpr int kInitializeButton = 1019;
+inline constexpr int kInitWarningText = 1039;
+inline constexpr int kClientRoleButton = 1040;
+inline constexpr int kServerRoleButton = 1041;
+inline constexpr int kRadioSelectionGroup = 1043;
+inline constexpr int kContinueButton = 1045;
+inline constexpr int kPaneFrame = 1046;
+inline constexpr int kClientWarningText = 1047;
+inline constexpr int kServerWarningText = 1048;
+
+// Advanced settings dialog.
+inline constexpr int kPacketLengthEdit = 1031;
+inline constexpr int kRetryNumberEdit = 1033;
+inline constexpr int kSystemIdEdit = 1035;
+inline constexpr int kPacketLengthGroup = 1051;
+inline constexpr int kRetryNumberGroup = 1052;
+inline constexpr int kSystemIdGroup = 1053;
+inline constexpr int kApplyButton = 1054;
+inline constexpr int kAdvancedWarningText = 1055;
+
+}  // namespace zorveth::ui
