@@ -44,8 +44,16 @@ void SyncDirectory(const std::filesystem::path& directory) {
 
 }  // namespace
 
-bool ReplaceFileAtomically(const std::filesystem::path& path, std::string_view contents) {
-  if (path.empty() || !path.has_filename()) return false;
+bool ReplaceFileAtomically(const std::filesystem::path& requested, std::string_view contents) {
+  if (requested.empty() || !requested.has_filename()) return false;
+  // Replace what a symbolic link points to, not the link: a settings file
+  // kept elsewhere and linked into place stays linked.
+  std::error_code ec;
+  std::filesystem::path path = requested;
+  if (std::filesystem::is_symlink(requested, ec)) {
+    std::filesystem::path target = std::filesystem::canonical(requested, ec);
+    if (!ec) path = target;
+  }
   std::filesystem::path temporary;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {

@@ -13,7 +13,9 @@ namespace zorveth {
 
 namespace {
 
-std::string HeaderText(const std::string& section) { return "[" + section + "]"; }
+std::string HeaderText(const std::string& section) {
+  return "[" + section + "]";
+}
 
 void AppendPieces(std::string_view line, std::vector<std::string>& lines) {
   // The file has always been read with a fixed 1023-byte line buffer, so an

@@ -46,7 +46,9 @@ int ListSerialPorts(PortListBox& list, Registry& registry) {
   return count > INT_MAX ? INT_MAX : static_cast<int>(count);
 }
 
-int ListSerialPorts(PortListBox& list) { return ListSerialPorts(list, DefaultRegistry()); }
+int ListSerialPorts(PortListBox& list) {
+  return ListSerialPorts(list, DefaultRegistry());
+}
 
 void SelectSavedPort(PortListBox& list, Registry& registry) {
   // The saved port is only read, so the key is opened for reading: a user
@@ -66,6 +68,8 @@ void SelectSavedPort(PortListBox& list, Registry& registry) {
   if (!list.SelectByPrefix(-1, prefix)) list.SelectIndex(0);
 }
 
-void SelectSavedPort(PortListBox& list) { SelectSavedPort(list, DefaultRegistry()); }
+void SelectSavedPort(PortListBox& list) {
+  SelectSavedPort(list, DefaultRegistry());
+}
 
 }  // namespace zorveth

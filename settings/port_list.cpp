@@ -4,7 +4,9 @@
 
 namespace zorveth {
 
-void PortList::AppendEntry(const std::string& text) { m_entries.push_back(text); }
+void PortList::AppendEntry(const std::string& text) {
+  m_entries.push_back(text);
+}
 
 bool PortList::SelectByPrefix(int startIndex, const std::string& prefix) {
   const int count = static_cast<int>(m_entries.size());

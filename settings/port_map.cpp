@@ -9,6 +9,8 @@
 // COM1. A laptop with one USB adapter and no UART thus has its adapter on
 // COM1, and the numbers do not change between runs as long as the hardware
 // does not.
+#include "settings/port_map.h"
+
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <sys/ioctl.h>
@@ -21,8 +23,6 @@
 #include <set>
 #include <system_error>
 #include <tuple>
-
-#include "settings/port_map.h"
 
 namespace zorveth {
 
@@ -125,8 +125,8 @@ std::vector<SerialDevice> RealSerialDevices(const PortMapRoots& roots) {
 
 std::string Label(int number, const fs::path& device, const fs::path& devRoot) {
   fs::path relative = device.lexically_relative(devRoot);
-  std::string shown = relative.empty() || *relative.begin() == ".." ? device.string()
-                                                                      : relative.string();
+  std::string shown =
+      relative.empty() || *relative.begin() == ".." ? device.string() : relative.string();
   return "COM" + std::to_string(number) + " (" + shown + ")";
 }
 

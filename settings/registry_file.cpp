@@ -37,7 +37,8 @@ std::optional<std::uint32_t> ParseDword(std::string_view text) {
 
 std::string DwordBytes(std::uint32_t value) {
   std::string bytes(4, '\0');
-  for (int i = 0; i < 4; ++i) bytes[static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    bytes[static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
   return bytes;
 }
 

@@ -8,7 +8,9 @@ namespace zorveth {
 // Case-insensitive comparison of single-byte text: ASCII letters fold to one
 // case, every other byte compares as it is (the settings files are plain
 // single-byte text, and a locale must not change how a key is matched).
-inline char FoldAsciiCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+inline char FoldAsciiCase(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;

@@ -1,11 +1,10 @@
 // Runs the built zorveth-cli in a scratch working directory with its own
 // configuration directory, as a script would.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include "settings/port_map.h"
 #include "tests/settings/temp_dir.h"

@@ -61,8 +61,7 @@ TEST(IniLoad, CreatesAMissingFileEmptyAndReplacesEarlierLines) {
 
 TEST(IniLookup, KeyLinesNeedOneBlankEachSideOfEquals) {
   TempDir dir;
-  CIniFile ini =
-      LoadText(dir, "[System]\nA=1\nB =2\nC = \nD = 12abc\nE =  -3\nF = x\nG = 4 = 5\n");
+  CIniFile ini = LoadText(dir, "[System]\nA=1\nB =2\nC = \nD = 12abc\nE =  -3\nF = x\nG = 4 = 5\n");
   std::int32_t value = 99;
   EXPECT_FALSE(ini.GetInt("System", "A", value));
   EXPECT_FALSE(ini.GetInt("System", "B", value));
@@ -97,10 +96,14 @@ TEST(IniLookup, KeysBelongToTheirSectionOnly) {
 
 TEST(IniGetInt, SaturatesNumbersBeyond32Bits) {
   const std::pair<const char*, std::int32_t> cases[] = {
-      {"2147483647", INT32_MAX},       {"2147483648", INT32_MAX},
-      {"99999999999999999999", INT32_MAX}, {"-2147483648", INT32_MIN},
-      {"-2147483649", INT32_MIN},      {"-99999999999999999999", INT32_MIN},
-      {" \t+17", 17},                  {"-", 0},
+      {"2147483647", INT32_MAX},
+      {"2147483648", INT32_MAX},
+      {"99999999999999999999", INT32_MAX},
+      {"-2147483648", INT32_MIN},
+      {"-2147483649", INT32_MIN},
+      {"-99999999999999999999", INT32_MIN},
+      {" \t+17", 17},
+      {"-", 0},
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(ParseLeadingInt(text), expected) << text;
 }

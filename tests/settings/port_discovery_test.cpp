@@ -122,9 +122,9 @@ TEST(SelectSavedPort, SelectsTheFirstEntryStartingWithTheSavedPortOrEntryZero) {
     return data;
   };
   const SavedPortCase cases[] = {
-      {dword(1), {"COM3", "COM10", "COM1"}, 1},         // prefix match from the top
-      {dword(1), {"COM3", "com1 (ttyS0)"}, 1},           // ignoring case
-      {dword(7), {"COM3", "COM1"}, 0},                   // not in the list
+      {dword(1), {"COM3", "COM10", "COM1"}, 1},             // prefix match from the top
+      {dword(1), {"COM3", "com1 (ttyS0)"}, 1},              // ignoring case
+      {dword(7), {"COM3", "COM1"}, 0},                      // not in the list
       {std::string("\1\0\0\0\0", 5), {"COM3", "COM1"}, 0},  // larger than 4 bytes
       {std::string("\2", 1), {"COM3", "COM2"}, 1},          // shorter value, zero-extended
       {std::nullopt, {"COM3", "COM1"}, 0},                  // no settings key

@@ -1,10 +1,9 @@
 #include "settings/port_map.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include "tests/settings/temp_dir.h"
 
@@ -51,7 +50,7 @@ TEST(PortMap, NumbersDevicesAutomaticallyInWineOrder) {
   }
   machine.AddTty("ttyS0", true, "4");
   machine.AddTty("ttyS1", true, "0");  // no UART behind it
-  machine.AddTty("tty1");               // a virtual console, even with a device entry
+  machine.AddTty("tty1");              // a virtual console, even with a device entry
   machine.AddTty("tty0", false);
   machine.AddTty("ptmx", false);
   machine.AddTty("ttyS2", false, "4");  // no device entry: not hardware
@@ -79,8 +78,8 @@ TEST(PortMap, LinksWinAndReserveTheirNumbers) {
   machine.AddTty("ttyUSB1");
   machine.Link("COM1", machine.roots.devDir / "ttyUSB1");  // not numbered a second time
   machine.Link("COM2", machine.dir.path() / "unplugged");  // broken: reserved, not listed
-  machine.Link("COM33", "../../dev/ttyUSB0");               // relative links resolve too
-  machine.Link("COM0", machine.roots.devDir / "ttyS0");     // not a COM name: ignored
+  machine.Link("COM33", "../../dev/ttyUSB0");              // relative links resolve too
+  machine.Link("COM0", machine.roots.devDir / "ttyS0");    // not a COM name: ignored
   machine.Link("COMx", machine.roots.devDir / "ttyS0");
   machine.Link("COM07", machine.roots.devDir / "ttyS0");
   EXPECT_EQ(machine.Labels(), (Labels{"COM1 (ttyUSB1)", "COM3 (ttyS0)", "COM33 (ttyUSB0)"}));

@@ -1,12 +1,12 @@
-#include <signal.h>
-#include <sys/resource.h>
+#include "settings/posix_registry.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include "settings/atomic_file.h"
 #include "settings/port_discovery.h"
 #include "settings/port_list.h"
-#include "settings/posix_registry.h"
 #include "settings/registry_file.h"
 #include "tests/settings/temp_dir.h"
 
@@ -112,6 +112,12 @@ TEST(AtomicFile, AFailedWriteLeavesTheOldFileAndNoTemporary) {
   int entries = 0;
   for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.path())) ++entries;
   EXPECT_EQ(entries, 1);
+
+  // Through a link, the linked file is replaced and the link stays.
+  fs::create_symlink(file, dir.path() / "link.ini");
+  ASSERT_TRUE(ReplaceFileAtomically(dir.path() / "link.ini", "via link"));
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "link.ini"));
+  EXPECT_EQ(ReadFile(file), "via link");
 }
 
 }  // namespace
