@@ -74,8 +74,8 @@ IconImage Render(int size) {
       double r = 0, g = 0, b = 0, a = 0;
       for (int sy = 0; sy < kSamples; ++sy) {
         for (int sx = 0; sx < kSamples; ++sx) {
-          const Colour c = Sample((px + (sx + 0.5) / kSamples) / size,
-                                  (py + (sy + 0.5) / kSamples) / size);
+          const Colour c =
+              Sample((px + (sx + 0.5) / kSamples) / size, (py + (sy + 0.5) / kSamples) / size);
           // Average premultiplied, so clear samples do not darken the edges.
           r += c.r * c.a;
           g += c.g * c.a;
@@ -96,8 +96,8 @@ IconImage Render(int size) {
 }  // namespace
 
 const IconResource& ApplicationIcon() {
-  static const IconResource icon{kApplicationIconId, {Render(16), Render(32), Render(48),
-                                                      Render(256)}};
+  static const IconResource icon{kApplicationIconId,
+                                 {Render(16), Render(32), Render(48), Render(256)}};
   return icon;
 }
 

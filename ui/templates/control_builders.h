@@ -63,7 +63,6 @@ inline DialogTemplate Dialog(int id, std::string title, int cx, int cy, std::uin
 
 // A pop-up dialog with caption, system menu and modal frame.
 inline constexpr std::uint32_t kModalDialog = dialog_style::kPopup | dialog_style::kCaption |
-                                              dialog_style::kSystemMenu |
-                                              dialog_style::kModalFrame;
+                                              dialog_style::kSystemMenu | dialog_style::kModalFrame;
 
 }  // namespace zorveth::ui::build

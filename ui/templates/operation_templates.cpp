@@ -14,8 +14,7 @@ DialogTemplate BuildPollDialog() {
       Button(kIdCancel, "&Cancel", 113, 268, 93, 14, kDefaultButton),
       Group(-1, "Polled Result:", 21, 20, 169, 201),
       Control(ControlKind::ListBox, kResultList, "", 27, 33, 157, 177,
-              kVerticalScroll | kTabStop | kNotify | kNoIntegralHeight | kClientEdge |
-                  kStaticEdge),
+              kVerticalScroll | kTabStop | kNotify | kNoIntegralHeight | kClientEdge | kStaticEdge),
       Button(kPollClientButton, "Poll For &Client Radio Only", 7, 248, 93, 14, kDefaultButton),
       Button(kPollServerButton, "Poll For &Server Radio Only", 7, 228, 93, 14, kDefaultButton),
       Button(kClearInformationButton, "C&lear Information", 113, 248, 93, 14, kDefaultButton),
