@@ -1,0 +1,169 @@
+#include "ui/configurator_dlg.h"
+
+#include <cstdio>
+
+#include "ui/advanced_dlg.h"
+#include "ui/dialog_feedback.h"
+#include "ui/init_radio_dlg.h"
+#include "ui/poll_dlg.h"
+#include "ui/templates/templates.h"
+
+namespace zorveth::ui {
+namespace {
+
+// "57600" is not in the baud list: the Dunmere and Other rows leave the baud
+// selection as it was.
+constexpr const char* kVorlithChannels[] = {"67", "68", "69", "70", "71", "72", "73", "74"};
+constexpr const char* kDunmereChannels[] = {"53", "56", "57", "60", "61", "64", "65", "66"};
+constexpr int kOtherChannelCount = 77;
+
+}  // namespace
+
+CConfiguratorDlg::CConfiguratorDlg(DialogServices& services)
+    : CDialog(services.toolkit, MainDialogTemplate()),
+      m_services(services),
+      m_port(services.createPort()),
+      m_icon(ApplicationIcon()) {}
+
+LinkChoices CConfiguratorDlg::CurrentChoices() const {
+  Toolkit& toolkit = m_services.toolkit;
+  LinkChoices choices;
+  choices.technology = toolkit.ComboText(Handle(), kTechnologyList);
+  choices.channel = toolkit.ComboText(Handle(), kChannelList);
+  choices.newBaudRate = toolkit.ComboText(Handle(), kNewBaudRateList);
+  choices.comPort = toolkit.ComboText(Handle(), kComPortList);
+  return choices;
+}
+
+void CConfiguratorDlg::Select(int comboId, const std::string& prefix) {
+  // Start index 0: the search begins at the second entry and wraps round to
+  // the first.
+  ComboSelectByPrefix(m_services.toolkit, Handle(), comboId, 0, prefix);
+}
+
+bool CConfiguratorDlg::InitDialog() {
+  Toolkit& toolkit = m_services.toolkit;
+  if ((Template().style & dialog_style::kSystemMenu) != 0) {
+    const std::string about = LoadResourceString(kAboutMenuStringId);
+    if (!about.empty()) toolkit.AppendSystemMenuItem(Handle(), kSystemMenuAbout, about);
+  }
+  toolkit.SetWindowIcon(Handle(), m_icon);
+  Select(kTechnologyList, "Vorlith Radio Control");
+  Select(kNewBaudRateList, "19200");
+  ApplyTechnology();
+  Select(kChannelList, "67");
+
+  ComboPortList ports(*this, kComPortList);
+  if (m_services.listSerialPorts(ports) != 0) {
+    m_services.selectSavedPort(ports);
+  } else {
+    // Nothing to talk to: the whole dialog refuses input, without a word.
+    toolkit.EnableWindow(Handle(), false);
+  }
+  m_settings = m_services.loadSettings();
+  return true;
+}
+
+void CConfiguratorDlg::ApplyTechnology() {
+  Toolkit& toolkit = m_services.toolkit;
+  const int technology = toolkit.ComboSelection(Handle(), kTechnologyList);
+  toolkit.ComboReset(Handle(), kChannelList);
+  if (technology == 0) {
+    for (const char* channel : kVorlithChannels)
+      toolkit.ComboAppend(Handle(), kChannelList, channel);
+    Select(kChannelList, "67");
+    Select(kNewBaudRateList, "19200");
+    return;
+  }
+  if (technology == 1) {
+    for (const char* channel : kDunmereChannels)
+      toolkit.ComboAppend(Handle(), kChannelList, channel);
+    Select(kChannelList, "53");
+  } else {
+    for (int channel = 0; channel < kOtherChannelCount; ++channel) {
+      char text[16];
+      std::snprintf(text, sizeof text, "%d", channel);
+      toolkit.ComboAppend(Handle(), kChannelList, text);
+    }
+    Select(kChannelList, "25");
+  }
+  Select(kNewBaudRateList, "57600");
+}
+
+bool CConfiguratorDlg::OnCommand(const Command& command) {
+  switch (command.kind) {
+    case CommandKind::SelectionChanged:
+      if (command.id != kTechnologyList) return false;
+      ApplyTechnology();
+      return true;
+    case CommandKind::ButtonClicked:
+      if (command.id == kConfigureButton) {
+        ConfigureRadios();
+        return true;
+      }
+      if (command.id == kPollInformationButton) {
+        OpenPollDialog();
+        return true;
+      }
+      return CDialog::OnCommand(command);
+    case CommandKind::MenuCommand:
+      switch (command.id) {
+        case kMenuExit:
+          OnOK();
+          return true;
+        case kMenuSettings:
+          OpenAdvancedSettings();
+          return true;
+        case kMenuInitRadios:
+          OpenInitRadios();
+          return true;
+        case kMenuAbout:
+          ShowAbout();
+          return true;
+      }
+      return false;
+    case CommandKind::SystemCommand:
+      // The platform keeps its own bits in the low four.
+      if ((command.id & kSystemCommandMask) != kSystemMenuAbout) return false;
+      ShowAbout();
+      return true;
+  }
+  return false;
+}
+
+void CConfiguratorDlg::ConfigureRadios() {
+  DialogFeedback feedback(*this, kConfigureButton);
+  RadioConfigurator(*m_port, feedback).ConfigureRadios(CurrentChoices(), m_settings);
+}
+
+void CConfiguratorDlg::OpenPollDialog() {
+  CPollDlg poll(m_services, m_services.toolkit.ComboText(Handle(), kComPortList));
+  poll.DoModal();
+}
+
+void CConfiguratorDlg::OpenAdvancedSettings() {
+  CAdvancedDlg advanced(m_services, m_settings);
+  advanced.DoModal();
+  // Only a completed Apply counts; Cancel keeps what the main dialog had.
+  if (advanced.Applied()) m_settings = advanced.Settings();
+}
+
+void CConfiguratorDlg::OpenInitRadios() {
+  CInitRadioDlg init(*this);
+  init.DoModal();
+}
+
+void CConfiguratorDlg::ShowAbout() {
+  CAboutDlg about(m_services.toolkit);
+  about.DoModal();
+}
+
+CAboutDlg::CAboutDlg(Toolkit& toolkit) : CDialog(toolkit, AboutDialogTemplate()) {}
+
+int CConfiguratorApp::Run() {
+  CConfiguratorDlg dialog(m_services);
+  dialog.DoModal();
+  return 0;
+}
+
+}  // namespace zorveth::ui

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "radio/clock.h"
+#include "radio/serial_port.h"
+#include "settings/advanced_settings.h"
+#include "settings/port_discovery.h"
+#include "ui/toolkit/toolkit.h"
+
+namespace zorveth::ui {
+
+// What the dialogs need from outside: the toolkit, the serial ports they
+// open, port discovery and the settings file. The program uses the real
+// ones; tests swap in fake ports on a fake clock, or a settings file that
+// cannot be written.
+struct DialogServices {
+  explicit DialogServices(Toolkit& toolkitToUse) : toolkit(toolkitToUse) {}
+  DialogServices(const DialogServices&) = delete;
+  DialogServices& operator=(const DialogServices&) = delete;
+
+  Toolkit& toolkit;
+  // A new, closed port object for one dialog or operation.
+  std::function<std::unique_ptr<CSerialPort>()> createPort;
+  std::function<int(PortListBox&)> listSerialPorts = [](PortListBox& list) {
+    return ListSerialPorts(list);
+  };
+  std::function<void(PortListBox&)> selectSavedPort = [](PortListBox& list) {
+    SelectSavedPort(list);
+  };
+  std::function<AdvancedSettings()> loadSettings = [] { return LoadAdvancedSettings(); };
+  std::function<bool(const AdvancedSettings&)> saveSettings = [](const AdvancedSettings& s) {
+    return SaveAdvancedSettings(s);
+  };
+  // Keeps the clock the ports of createPort wait on alive.
+  std::unique_ptr<Clock> portClock;
+};
+
+// The real services: serial ports on the system clock, which keeps the
+// windows repainting while an operation waits for the radios.
+std::unique_ptr<DialogServices> MakeSystemServices(Toolkit& toolkit);
+
+}  // namespace zorveth::ui
