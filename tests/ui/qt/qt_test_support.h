@@ -19,7 +19,8 @@ class ScriptedDialog : public DialogEvents {
   bool OnInitDialog(WindowHandle self) override {
     m_handle = self;
     if (m_onInit) m_onInit(self);
-    QTimer::singleShot(0, [this] {
+    // Tied to m_context: a pane's timer dies with the pane object.
+    QTimer::singleShot(0, &m_context, [this] {
       if (m_body) m_body(m_handle);
       if (m_handle != kNoWindow && endAfterBody) m_toolkit.EndDialog(m_handle, kIdCancel);
     });
@@ -50,6 +51,7 @@ class ScriptedDialog : public DialogEvents {
  private:
   QtToolkit& m_toolkit;
   Body m_body;
+  QObject m_context;
   std::function<void(WindowHandle)> m_onInit;
   WindowHandle m_handle = kNoWindow;
 };
