@@ -8,20 +8,17 @@
 
 #include "settings/port_map.h"
 #include "tests/settings/temp_dir.h"
+#include "tests/support/cli_runner.h"
 
 namespace zorveth {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::CliResult;
 using testing::ReadFile;
+using testing::RunProgram;
 using testing::TempDir;
 using testing::WriteFile;
-
-struct CliResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
 
 class CliTest : public ::testing::Test {
  protected:
@@ -29,15 +26,7 @@ class CliTest : public ::testing::Test {
   fs::path config = dir.path() / "config";
 
   CliResult Cli(const std::string& args) {
-    std::string command = "cd '" + dir.path().string() + "' && HOME='" + dir.path().string() +
-                          "' XDG_CONFIG_HOME='" + config.string() + "' '" ZORVETH_CLI_PATH "' " +
-                          args + " >out.txt 2>err.txt";
-    int raw = std::system(command.c_str());
-    CliResult run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = ReadFile(dir.path() / "out.txt");
-    run.err = ReadFile(dir.path() / "err.txt");
-    return run;
+    return RunProgram(ZORVETH_CLI_PATH, args, dir.path(), config);
   }
   std::string SettingsFile() { return ReadFile(dir.path() / "SkelvarRadio.ini"); }
 };
