@@ -1,1 +1,158 @@
-int main() { return 0; }
+// Opens every dialog from its template with realistic content and saves
+// each window as <dir>/<name>.png (scripts/screenshots runs it under Xvfb).
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QMenu>
+#include <QTimer>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "ui/templates/templates.h"
+#include "ui/toolkit/qt/qt_toolkit.h"
+
+namespace {
+
+using namespace zorveth::ui;
+using zorveth::ui::qt::QtToolkit;
+
+class Shot : public DialogEvents {
+ public:
+  using Fill = std::function<void(WindowHandle)>;
+  Shot(QtToolkit& toolkit, QString path, Fill fill, Fill extra = {})
+      : m_toolkit(toolkit), m_path(std::move(path)), m_fill(std::move(fill)), m_extra(std::move(extra)) {}
+
+  bool OnInitDialog(WindowHandle self) override {
+    m_self = self;
+    if (m_fill) m_fill(self);
+    // Once the window is up and laid out.
+    QTimer::singleShot(200, &m_context, [this] {
+      QWidget* window = m_toolkit.TopLevel(m_self);
+      window->activateWindow();
+      QApplication::processEvents();
+      ok = window->grab().save(m_path);
+      std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(m_path));
+      if (m_extra) m_extra(m_self);
+      m_toolkit.EndDialog(m_self, kIdCancel);
+    });
+    return true;
+  }
+  bool OnCommand(const Command&) override { return true; }
+  void OnWindowDestroyed() override { m_self = kNoWindow; }
+  bool ok = false;
+
+ private:
+  QtToolkit& m_toolkit;
+  QString m_path;
+  Fill m_fill, m_extra;
+  WindowHandle m_self = kNoWindow;
+  QObject m_context;
+};
+
+class Pane : public DialogEvents {
+ public:
+  bool OnInitDialog(WindowHandle) override { return false; }
+  bool OnCommand(const Command&) override { return false; }
+  void OnWindowDestroyed() override {}
+};
+
+void FillMain(QtToolkit& tk, WindowHandle self) {
+  tk.AppendSystemMenuItem(self, kSystemMenuAbout, LoadResourceString(kAboutMenuStringId));
+  tk.SetWindowIcon(self, ApplicationIcon());
+  ComboSelectByPrefix(tk, self, kTechnologyList, 0, "Vorlith Radio Control");
+  ComboSelectByPrefix(tk, self, kNewBaudRateList, 0, "19200");
+  tk.ComboReset(self, kChannelList);
+  for (int channel = 67; channel <= 74; ++channel) {
+    tk.ComboAppend(self, kChannelList, std::to_string(channel));
+  }
+  ComboSelectByPrefix(tk, self, kChannelList, 0, "67");
+  for (const char* port : {"COM1", "COM3 (ttyUSB0)", "COM4 (ttyACM0)"}) {
+    tk.ComboAppend(self, kComPortList, port);
+  }
+  ComboSelectByPrefix(tk, self, kComPortList, -1, "COM3");
+}
+
+void ShootContextMenu(QtToolkit& tk, WindowHandle self, const QString& path) {
+  QWidget* client = tk.ClientArea(self);
+  QTimer::singleShot(100, [path] {
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+      std::printf("%s %s\n", menu->grab().save(path) ? "wrote" : "FAILED", qPrintable(path));
+      menu->close();
+    }
+  });
+  const QPoint where(20, client->height() - 60);
+  QContextMenuEvent event(QContextMenuEvent::Mouse, where, client->mapToGlobal(where));
+  QApplication::sendEvent(client, &event);
+}
+
+void FillPoll(QtToolkit& tk, WindowHandle self) {
+  const char* lines[] = {
+      "Settings polled from: Server", "============================================",
+      "Channel Number:            67", "Packet Length:               262",
+      "System ID:                      111", "Broadcast Attempts:        4",
+      "Baud Rate:                     19200", "Signal Strength:               87",
+      "Firmware Revision:          214", " ", " ",
+      "Settings polled from: Client", "============================================",
+      "Channel Number:            67", "Packet Length:               262",
+      "System ID:                      111", "Broadcast Attempts:        4",
+      "Baud Rate:                     19200", "Signal Strength:               85",
+      "Firmware Revision:          214", " ", " "};
+  for (const char* line : lines) tk.ListAppend(self, kResultList, line);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+  QDir().mkpath(dir);
+  QtToolkit tk("zorveth");
+  const auto path = [&](const char* name) { return dir + "/" + name + ".png"; };
+  bool all = true;
+  const auto run = [&](const DialogTemplate& dialog, const char* name, Shot::Fill fill,
+                       Shot::Fill extra = {}) {
+    Shot shot(tk, path(name), std::move(fill), std::move(extra));
+    tk.RunModal(dialog, kNoWindow, shot);
+    all = all && shot.ok;
+  };
+
+  run(MainDialogTemplate(), "main", [&](WindowHandle h) { FillMain(tk, h); },
+      [&](WindowHandle h) { ShootContextMenu(tk, h, path("main-context-menu")); });
+  run(AboutDialogTemplate(), "about", {});
+  run(PollDialogTemplate(), "poll", [&](WindowHandle h) { FillPoll(tk, h); });
+  run(InitRadioDialogTemplate(), "init-radio", [&](WindowHandle h) {
+    tk.SetChecked(h, kClientRoleButton, true);
+    tk.SetChecked(h, kServerRoleButton, false);
+  });
+  Pane client, server;
+  for (bool clientRole : {true, false}) {
+    run(InitWarningDialogTemplate(), clientRole ? "init-warning-client" : "init-warning-server",
+        [&, clientRole](WindowHandle h) {
+          const Rect frame = tk.ControlRect(h, kPaneFrame);
+          const WindowHandle c = tk.CreateChildDialog(ClientWarningPaneTemplate(), h, client);
+          tk.MoveWindow(c, frame);
+          tk.RaiseWindow(c);
+          const WindowHandle s = tk.CreateChildDialog(ServerWarningPaneTemplate(), h, server);
+          tk.MoveWindow(s, frame);
+          tk.RaiseWindow(s);
+          tk.ShowWindow(c, clientRole);
+          tk.ShowWindow(s, !clientRole);
+        });
+  }
+  run(AdvancedDialogTemplate(), "advanced", [&](WindowHandle h) {
+    tk.SetControlText(h, kPacketLengthEdit, "262");
+    tk.SetControlText(h, kRetryNumberEdit, "4");
+    tk.SetControlText(h, kSystemIdEdit, "111");
+  });
+  run(AdvancedDialogTemplate(), "message-box", {}, [&](WindowHandle h) {
+    QTimer::singleShot(200, [&] {
+      QWidget* box = QApplication::activeModalWidget();
+      const QString file = path("message-box");
+      std::printf("%s %s\n", box && box->grab().save(file) ? "wrote" : "FAILED", qPrintable(file));
+      if (box) box->close();
+    });
+    tk.MessageBox(h, "Retry Number has to be between 0 - 255");
+  });
+  return all ? 0 : 1;
+}

@@ -101,6 +101,8 @@ QWidget* CreateListBox(const ControlTemplate& control, QWidget* parent) {
   list->setSortingEnabled(false);
   list->setSelectionMode(QAbstractItemView::SingleSelection);
   list->setUniformItemSizes(true);
+  // A long line is cut at the edge, not shortened with an ellipsis.
+  list->setTextElideMode(Qt::ElideNone);
   list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   list->setVerticalScrollBarPolicy(Has(control, control_style::kVerticalScroll)
                                        ? Qt::ScrollBarAsNeeded

@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <algorithm>
 
 #include "ui/toolkit/qt/control_widgets.h"
@@ -208,6 +209,7 @@ void QtToolkit::MessageBox(WindowHandle owner, const std::string& text) {
   box.setTextFormat(Qt::PlainText);
   box.setText(ToQString(text));
   box.setStandardButtons(QMessageBox::Ok);
+  box.button(QMessageBox::Ok)->setIcon(QIcon());  // some styles decorate it
   box.setWindowModality(Qt::ApplicationModal);
   // The user has to act now: show the normal pointer over the box even
   // when an operation's wait cursor is up.
