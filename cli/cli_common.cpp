@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 #include <iostream>
+#include <utility>
 
 namespace zorveth::cli {
 
@@ -58,11 +59,20 @@ bool ParseWholeNumber(const std::string& text, long long& value) {
 ConsoleFeedback::ConsoleFeedback(std::vector<std::string> successTexts)
     : m_successTexts(std::move(successTexts)), m_progressOnTerminal(isatty(STDERR_FILENO) == 1) {}
 
-void ConsoleFeedback::ShowMessage(const std::string& text) {
+void ConsoleFeedback::ClearProgress() {
   if (m_progressLineOpen) {
     std::cerr << "\r\033[K" << std::flush;
     m_progressLineOpen = false;
   }
+}
+
+void ConsoleFeedback::AppendLine(const std::string& line) {
+  ClearProgress();
+  std::cout << line << '\n' << std::flush;
+}
+
+void ConsoleFeedback::ShowMessage(const std::string& text) {
+  ClearProgress();
   bool success =
       std::find(m_successTexts.begin(), m_successTexts.end(), text) != m_successTexts.end();
   if (success) {
@@ -83,5 +93,7 @@ void ConsoleFeedback::Progress(const std::string& text) {
   std::cerr << "\r\033[K" << text << std::flush;
   m_progressLineOpen = true;
 }
+
+ConsoleFeedback::~ConsoleFeedback() { ClearProgress(); }
 
 }  // namespace zorveth::cli

@@ -50,15 +50,18 @@ bool ParseWholeNumber(const std::string& text, long long& value);
 
 // Feedback of the command-line tool: failure texts on stderr, successes on
 // stdout when the caller says so, progress on stderr only on a terminal.
-class ConsoleFeedback : public OperationFeedback {
+class ConsoleFeedback : public OperationFeedback, public LineSink {
  public:
   // Messages equal to one of successTexts go to stdout and do not count as
   // failures.
   explicit ConsoleFeedback(std::vector<std::string> successTexts = {});
+  ~ConsoleFeedback() override;
   void ShowMessage(const std::string& text) override;
   void BeginWaitCursor() override {}
   void EndWaitCursor() override {}
   void Progress(const std::string& text) override;
+  // Report lines go to stdout, after any progress line has been cleared.
+  void AppendLine(const std::string& line) override;
 
   bool FailureShown() const { return m_failureShown; }
   // Asked for a line to print under each failure message (e.g. why the
@@ -71,6 +74,8 @@ class ConsoleFeedback : public OperationFeedback {
   bool m_progressOnTerminal = false;
   bool m_progressLineOpen = false;
   std::function<std::string()> m_detailSource;
+
+  void ClearProgress();
 };
 
 }  // namespace zorveth::cli

@@ -21,11 +21,6 @@ constexpr char kHelp[] =
     "Failure messages go to stderr. Exit status: 0 when no message was shown,\n"
     "1 when one was, 2 for a usage error.\n";
 
-class StdoutLines : public LineSink {
- public:
-  void AppendLine(const std::string& line) override { std::cout << line << '\n' << std::flush; }
-};
-
 }  // namespace
 
 int RunPoll(const Arguments& args) {
@@ -56,11 +51,10 @@ int RunPoll(const Arguments& args) {
   if (!port) return UsageError("poll", "--port COM<n> is required");
 
   CSerialPort serialPort;
-  StdoutLines lines;
   ConsoleFeedback feedback;
   feedback.SetDetailSource([&serialPort] { return serialPort.LastOpenError(); });
   std::string portText = *port;
-  SettingsPoll poll(portText, serialPort, lines, feedback);
+  SettingsPoll poll(portText, serialPort, feedback, feedback);
   if (which == "server") {
     poll.PollServer();
   } else if (which == "client") {
