@@ -1,13 +1,13 @@
 #include "cli/cli_common.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <iostream>
 #include <utility>
+
+#include "cli/terminal.h"
 
 namespace zorveth::cli {
 
@@ -57,7 +57,7 @@ bool ParseWholeNumber(const std::string& text, long long& value) {
 }
 
 ConsoleFeedback::ConsoleFeedback(std::vector<std::string> successTexts)
-    : m_successTexts(std::move(successTexts)), m_progressOnTerminal(isatty(STDERR_FILENO) == 1) {}
+    : m_successTexts(std::move(successTexts)), m_progressOnTerminal(StderrIsTerminal()) {}
 
 void ConsoleFeedback::ClearProgress() {
   if (m_progressLineOpen) {

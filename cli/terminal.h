@@ -1,0 +1,9 @@
+#pragma once
+
+namespace zorveth {
+
+// Whether standard error is a terminal that can show the progress line
+// (carriage return and erase-line sequence) rather than a file or a pipe.
+bool StderrIsTerminal();
+
+}  // namespace zorveth

@@ -1,0 +1,9 @@
+#include <unistd.h>
+
+#include "cli/terminal.h"
+
+namespace zorveth {
+
+bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+}  // namespace zorveth

@@ -1,0 +1,58 @@
+// Atomic replacement on Windows: write a temporary file in the same
+// directory, flush it to the disk, then move it over the old file in one
+// step (MoveFileEx with write-through returns once the rename is on disk).
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+#include "settings/atomic_file.h"
+
+namespace zorveth {
+
+namespace {
+
+std::filesystem::path TemporaryPath(const std::filesystem::path& path) {
+  static std::atomic<unsigned> counter{0};
+  std::string name = "." + path.filename().string() + ".tmp-" +
+                     std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
+  return path.parent_path() / name;
+}
+
+bool WriteAll(HANDLE file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    DWORD chunk = bytes.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(bytes.size());
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ReplaceFileAtomically(const std::filesystem::path& path, std::string_view contents) {
+  if (path.empty() || !path.has_filename()) return false;
+  std::string temporary;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    temporary = TemporaryPath(path).string();
+    // CREATE_NEW: never reuse a file that happens to carry the name.
+    file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
+  }
+  if (file == INVALID_HANDLE_VALUE) return false;
+
+  bool ok = WriteAll(file, contents) && FlushFileBuffers(file);
+  ok = CloseHandle(file) && ok;
+  std::string target = path.string();
+  if (ok) {
+    ok = MoveFileExA(temporary.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  }
+  if (!ok) DeleteFileA(temporary.c_str());
+  return ok;
+}
+
+}  // namespace zorveth
