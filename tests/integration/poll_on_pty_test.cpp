@@ -10,6 +10,7 @@
 
 #include "radio/settings_poll.h"
 #include "tests/integration/simulated_link.h"
+#include "tests/support/expected_reports.h"
 #include "tests/support/recording_feedback.h"
 
 namespace zorveth::testing {
@@ -42,19 +43,7 @@ TEST_F(PollOnPty, ServerAt9600IsFoundAfterTwoSilentSpeeds) {
   pair.client.speed = 9600;
   Serve();
   Run(&SettingsPoll::PollServer);
-  EXPECT_EQ(feedback.lines, (std::vector<std::string>{
-                                "Settings polled from: Server",
-                                "============================================",
-                                "Channel Number:            67",
-                                "Packet Length:               262",
-                                "System ID:                      111",
-                                "Broadcast Attempts:        4",
-                                "Baud Rate:                     9600",
-                                "Signal Strength:               87",
-                                "Firmware Revision:          204",
-                                " ",
-                                " ",
-                            }));
+  EXPECT_EQ(feedback.lines, kServerReportAt9600);
   EXPECT_TRUE(feedback.messages.empty());
   EXPECT_EQ(ToolBytes(38400), "+S\r");
   EXPECT_EQ(ToolBytes(19200), "+S\r");

@@ -2,25 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/expected_reports.h"
 #include "tests/support/fake_radio.h"
 #include "tests/support/recording_feedback.h"
 
 namespace zorveth::testing {
 namespace {
-
-const std::vector<std::string> kServerAt9600 = {
-    "Settings polled from: Server",
-    "============================================",
-    "Channel Number:            67",
-    "Packet Length:               262",
-    "System ID:                      111",
-    "Broadcast Attempts:        4",
-    "Baud Rate:                     9600",
-    "Signal Strength:               87",
-    "Firmware Revision:          204",
-    " ",
-    " ",
-};
 
 class SettingsPollTest : public ::testing::Test {
  protected:
@@ -53,7 +40,7 @@ class SettingsPollTest : public ::testing::Test {
 
 TEST_F(SettingsPollTest, ServerAt9600IsFoundAfterTwoSilentSpeedsAndReported) {
   poll.PollServer();
-  EXPECT_EQ(feedback.lines, kServerAt9600);
+  EXPECT_EQ(feedback.lines, kServerReportAt9600);
   EXPECT_TRUE(feedback.messages.empty());
   EXPECT_EQ(OpenSpeeds(), (std::vector<std::uint32_t>{38400, 19200, 9600}));
   EXPECT_EQ(port.m_portNumber, 3);
