@@ -301,8 +301,8 @@ TEST_F(ConfiguratorFlow, PollBothClearThenConfigureATypedChannel) {
   RunProgram();
 
   ASSERT_TRUE(script.Completed()) << script.Failure();
-  EXPECT_EQ(caption, "zorveth");
-  EXPECT_EQ(message, "Configuration is Set");
+  EXPECT_EQ(caption.toStdString(), "zorveth");
+  EXPECT_EQ(message.toStdString(), "Configuration is Set");
   EXPECT_EQ(messageButtons, 1);
 
   // The Client is found at 9600 after one silent escape at each faster

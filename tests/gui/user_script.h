@@ -117,7 +117,15 @@ class UserScript : public QObject {
       Unwind();
       return;
     }
-    if (m_actionPending || m_next >= m_steps.size()) return;
+    if (m_actionPending) return;
+    if (m_next >= m_steps.size()) {
+      // The last action should have ended the program, and with it the
+      // ticking.
+      if (std::chrono::milliseconds(m_clock.elapsed()) > m_stepDeadline) {
+        Abort("the program did not end after: " + m_steps.back().what + " (" + Describe() + ")");
+      }
+      return;
+    }
     Step& step = m_steps[m_next];
     if (!step.ready()) {
       if (std::chrono::milliseconds(m_clock.elapsed()) > m_stepDeadline) {
@@ -137,20 +145,27 @@ class UserScript : public QObject {
   }
 
   // Answers message boxes and cancels dialogs, innermost first, leaving a
-  // running operation alone until it ends.
+  // running operation alone until it ends. A dialog that refuses to cancel
+  // is hidden, which ends its modal loop whatever its owner thinks.
   void Unwind() {
+    if (!m_unwindClock.isValid()) m_unwindClock.start();
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal || m_actionPending) return;
     auto* box = qobject_cast<QMessageBox*>(modal);
     if (!box && OperationRunning()) return;
+    const bool force = std::chrono::milliseconds(m_unwindClock.elapsed()) > m_stepDeadline / 3;
     m_actionPending = true;
-    QTimer::singleShot(0, this, [this, window = QPointer<QWidget>(modal)] {
+    QTimer::singleShot(0, this, [this, force, window = QPointer<QWidget>(modal)] {
       m_actionPending = false;
       if (!window) return;
       if (auto* message = qobject_cast<QMessageBox*>(window.data())) {
         if (!message->buttons().isEmpty()) message->buttons().first()->click();
       } else if (auto* dialog = qobject_cast<QDialog*>(window.data())) {
-        dialog->reject();
+        if (force) {
+          dialog->hide();
+        } else {
+          dialog->reject();
+        }
       }
     });
   }
@@ -158,6 +173,7 @@ class UserScript : public QObject {
   std::chrono::milliseconds m_stepDeadline;
   QTimer m_ticker;
   QElapsedTimer m_clock;
+  QElapsedTimer m_unwindClock;
   std::vector<Step> m_steps;
   std::vector<std::function<void()>> m_observers;
   std::size_t m_next = 0;
