@@ -61,13 +61,14 @@ unsigned long ApplyLineSettings(DCB& dcb, const std::function<bool(DCB&)>& setCo
 }
 
 std::string PortErrorText(std::int16_t portNumber, unsigned long error) {
-  std::string text = "COM" + std::to_string(portNumber) + ": ";
+  std::string text("COM");
+  text.append(std::to_string(portNumber)).append(": ");
   char* message = nullptr;
   DWORD length = FormatMessageA(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, error, 0, reinterpret_cast<char*>(&message), 0, nullptr);
   if (length == 0 || message == nullptr) {
-    text += "system error " + std::to_string(error);
+    text.append("system error ").append(std::to_string(error));
   } else {
     std::string reason(message, length);
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))

@@ -14,8 +14,12 @@ namespace {
 
 std::filesystem::path TemporaryPath(const std::filesystem::path& path) {
   static std::atomic<unsigned> counter{0};
-  std::string name = "." + path.filename().string() + ".tmp-" +
-                     std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
+  // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about
+  // "literal" + std::string temporaries.
+  std::string name(".");
+  name.append(path.filename().string()).append(".tmp-");
+  name.append(std::to_string(GetCurrentProcessId())).append("-");
+  name.append(std::to_string(counter++));
   return path.parent_path() / name;
 }
 
