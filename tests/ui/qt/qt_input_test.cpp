@@ -172,6 +172,26 @@ TEST(QtMessageBox, ModalBoxHasOnlyOkNoIconAndTheApplicationCaption) {
   EXPECT_EQ(buttons, 1);
 }
 
+TEST(QtMessageBox, OwnerIsActiveAgainAfterABoxOrAChildDialogEnds) {
+  QtToolkit toolkit("zorveth");
+  bool activeAfterBox = false;
+  bool activeAfterChild = false;
+  QWidget* owner = nullptr;
+  ScriptedDialog child(toolkit, {});
+  ScriptedDialog events(toolkit, [&](WindowHandle self) {
+    owner = toolkit.TopLevel(self);
+    WhenModal([] { qobject_cast<QMessageBox*>(QApplication::activeModalWidget())->accept(); });
+    toolkit.MessageBox(self, "Configuration is Set");
+    activeAfterBox = QTest::qWaitForWindowActive(owner, 2000);
+    toolkit.RunModal(AboutDialogTemplate(), self, child);
+    activeAfterChild = QTest::qWaitForWindowActive(owner, 2000);
+  });
+  toolkit.RunModal(MainDialogTemplate(), kNoWindow, events);
+  // Otherwise the main dialog's mnemonics are dead until the user clicks it.
+  EXPECT_TRUE(activeAfterBox);
+  EXPECT_TRUE(activeAfterChild);
+}
+
 TEST(QtControls, DigitsOnlyEditRefusesTypedLettersButTakesAnyTextFromCode) {
   QtToolkit toolkit("zorveth");
   ScriptedDialog events(toolkit, [&](WindowHandle self) {

@@ -96,6 +96,19 @@ bool QtToolkit::AcceptsClose(WindowHandle handle) const {
          m_modalStack.back() == handle && QApplication::activeModalWidget() == TopLevel(handle);
 }
 
+namespace {
+
+// As on Windows, the owner becomes the active window again when a dialog or
+// message box it owns has ended, so its keyboard shortcuts work at once
+// (without a window manager nothing else would activate it).
+void ReactivateOwner(QWidget* owner) {
+  if (owner == nullptr || !owner->isVisible()) return;
+  owner->raise();
+  owner->activateWindow();
+}
+
+}  // namespace
+
 int QtToolkit::RunModal(const DialogTemplate& dialog, WindowHandle owner, DialogEvents& events) {
   if (owner == kNoWindow && !m_modalStack.empty()) owner = m_modalStack.back();
   auto* window = new DialogWindow(dialog, TopLevel(owner));
@@ -118,6 +131,7 @@ int QtToolkit::RunModal(const DialogTemplate& dialog, WindowHandle owner, Dialog
   Destroy(handle);
   delete window;
   events.OnWindowDestroyed();
+  ReactivateOwner(TopLevel(owner));
   return result;
 }
 
@@ -217,6 +231,7 @@ void QtToolkit::MessageBox(WindowHandle owner, const std::string& text) {
   if (waiting) QApplication::setOverrideCursor(Qt::ArrowCursor);
   box.exec();
   if (waiting) QApplication::restoreOverrideCursor();
+  ReactivateOwner(TopLevel(owner));
 }
 
 void QtToolkit::PumpPendingEvents() {
