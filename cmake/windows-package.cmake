@@ -1,4 +1,6 @@
-# The Windows download: one zip with the programs and a README, made by
+# The Windows download: one zip with the programs (bin/Zorveth.exe, the
+# dialogs, and bin/zorveth-cli.exe, installed by their own folders) and a
+# README, made by
 #   cmake --build --preset windows --target package
 # The programs are already stripped by the Release link (see mingw-w64.cmake).
 install(FILES ${PROJECT_SOURCE_DIR}/docs/windows.md DESTINATION . RENAME README.txt)
