@@ -5,6 +5,11 @@
 // adds no wire time; on a real line each byte's time at the speed adds to
 // both columns.
 #include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fcntl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -164,6 +169,37 @@ void TimeOutTable() {
   port.Close();
 }
 
+// Start-up cost of the command-line tool: exec to exit of a command that
+// touches no radio, and the largest resident size it reached.
+void StartUpTable(const std::filesystem::path& workDir) {
+  std::printf("\n%-28s %9s %9s %9s %10s\n", "start-up (10 runs)", "min ms", "median ms", "max ms",
+              "max RSS KB");
+  for (const char* command : {"--help", "settings", "ports"}) {
+    std::vector<double> times;
+    long maxRss = 0;
+    for (int i = 0; i < 10; ++i) {
+      OperationTimer timer;
+      pid_t child = fork();
+      if (child == 0) {
+        if (chdir(workDir.c_str()) != 0) _exit(127);
+        int devNull = open("/dev/null", O_WRONLY);
+        dup2(devNull, STDOUT_FILENO);
+        dup2(devNull, STDERR_FILENO);
+        execl(ZORVETH_CLI_PATH, "zorveth-cli", command, static_cast<char*>(nullptr));
+        _exit(127);
+      }
+      int status = 0;
+      rusage usage{};
+      wait4(child, &status, 0, &usage);
+      times.push_back(timer.WallMs());
+      maxRss = std::max(maxRss, usage.ru_maxrss);
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("zorveth-cli %-16s %9.2f %9.2f %9.2f %10ld\n", command, times.front(),
+                (times[4] + times[5]) / 2, times.back(), maxRss);
+  }
+}
+
 }  // namespace
 }  // namespace zorveth::bench
 
@@ -179,6 +215,7 @@ int main() {
               "ratio", "CPU ms", "CPU", "outcome");
   for (const auto& row : zorveth::bench::OperationRows()) zorveth::bench::Measure(row);
   zorveth::bench::TimeOutTable();
+  zorveth::bench::StartUpTable(home);
   fs::remove_all(home);
   return 0;
 }
