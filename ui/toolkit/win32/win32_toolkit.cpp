@@ -278,6 +278,16 @@ void Win32Toolkit::EndWaitCursor() {
   if (--m_waitCursorDepth == 0) {
     SetCursor(m_cursorBeforeWait ? m_cursorBeforeWait : LoadCursorW(nullptr, IDC_ARROW));
     m_cursorBeforeWait = nullptr;
+    // The operation took no input: keys and clicks that queued up while it
+    // ran are dropped, not replayed now (a second click on a poll button
+    // must not start a second poll).
+    MSG message;
+    while (PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+    }
+    while (PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+    }
+    while (PeekMessageW(&message, nullptr, WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK, PM_REMOVE)) {
+    }
   }
 }
 
