@@ -73,7 +73,7 @@ std::string EncodeDib(const IconImage& image) {
   PutLittleEndian(out, 32, 2);  // bits per pixel
   PutLittleEndian(out, 0, 4);   // BI_RGB
   PutLittleEndian(out, size * size * 4 + size * maskRowBytes, 4);
-  PutLittleEndian(out, 0, 16);  // resolution and palette: unused
+  out.append(16, '\0');  // resolution and palette: unused
   for (std::uint32_t row = size; row-- > 0;) {
     for (std::uint32_t x = 0; x < size; ++x) PutLittleEndian(out, image.pixels[row * size + x], 4);
   }
