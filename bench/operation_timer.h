@@ -13,8 +13,7 @@ class OperationTimer {
  public:
   OperationTimer() : m_wallStart(std::chrono::steady_clock::now()), m_cpuStart(ThreadCpuMs()) {}
   double WallMs() const {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
-                                                     m_wallStart)
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - m_wallStart)
         .count();
   }
   double CpuMs() const { return ThreadCpuMs() - m_cpuStart; }

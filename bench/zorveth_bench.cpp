@@ -4,12 +4,11 @@
 // fixed pauses) plus the simulator's reply time for every exchange. A pty
 // adds no wire time; on a real line each byte's time at the speed adds to
 // both columns.
+#include <fcntl.h>
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <fcntl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -154,9 +153,10 @@ void TimeOutTable() {
     cpu += timer.CpuMs();
   }
   std::sort(reads.begin(), reads.end());
-  std::printf("\nReadByte with nothing pending (20 reads): min %.2f ms, median %.2f ms, max %.2f ms,"
-              " CPU %.2f ms in all\n",
-              reads.front(), (reads[9] + reads[10]) / 2, reads.back(), cpu);
+  std::printf(
+      "\nReadByte with nothing pending (20 reads): min %.2f ms, median %.2f ms, max %.2f ms,"
+      " CPU %.2f ms in all\n",
+      reads.front(), (reads[9] + reads[10]) / 2, reads.back(), cpu);
 
   std::vector<double> overshoot;
   for (std::uint32_t timeout : {0u, 30u, 200u, 300u, 400u}) {

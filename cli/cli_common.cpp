@@ -94,6 +94,8 @@ void ConsoleFeedback::Progress(const std::string& text) {
   m_progressLineOpen = true;
 }
 
-ConsoleFeedback::~ConsoleFeedback() { ClearProgress(); }
+ConsoleFeedback::~ConsoleFeedback() {
+  ClearProgress();
+}
 
 }  // namespace zorveth::cli

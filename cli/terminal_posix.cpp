@@ -4,6 +4,8 @@
 
 namespace zorveth {
 
-bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+bool StderrIsTerminal() {
+  return isatty(STDERR_FILENO) == 1;
+}
 
 }  // namespace zorveth

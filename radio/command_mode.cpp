@@ -49,9 +49,13 @@ std::uint16_t DecimalValue(const std::string& digits) {
 
 }  // namespace
 
-const char* EscapeString(RadioRole role) { return role == RadioRole::Client ? "+C\r" : "+S\r"; }
+const char* EscapeString(RadioRole role) {
+  return role == RadioRole::Client ? "+C\r" : "+S\r";
+}
 
-const char* RoleName(RadioRole role) { return role == RadioRole::Client ? "Client" : "Server"; }
+const char* RoleName(RadioRole role) {
+  return role == RadioRole::Client ? "Client" : "Server";
+}
 
 bool EnterCommandMode(CRadioPort& port, Clock& clock, RadioRole role, std::uint32_t timeoutMs) {
   // Anything received earlier must not be taken for the prompt.
@@ -127,7 +131,8 @@ std::int32_t LeadingInteger(const std::string& text) {
   long long value = 0;
   for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
     value = value * 10 + (text[i] - '0');
-    if (value > static_cast<long long>(INT32_MAX) + 1) value = static_cast<long long>(INT32_MAX) + 1;
+    if (value > static_cast<long long>(INT32_MAX) + 1)
+      value = static_cast<long long>(INT32_MAX) + 1;
   }
   if (negative) value = -value;
   if (value > INT32_MAX) value = INT32_MAX;

@@ -60,9 +60,8 @@ std::string BuildInitializationLine(bool vorlithForm, std::int32_t channel,
   return line + "\r";
 }
 
-void InitializeRadio(RadioRole role, const LinkChoices& choices,
-                     const AdvancedSettings& settings, CSerialPort& port,
-                     OperationFeedback& feedback) {
+void InitializeRadio(RadioRole role, const LinkChoices& choices, const AdvancedSettings& settings,
+                     CSerialPort& port, OperationFeedback& feedback) {
   ScopedWaitCursor waitCursor(feedback);
   feedback.EnableTrigger(false);
 

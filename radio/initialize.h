@@ -22,8 +22,7 @@ std::string BuildInitializationLine(bool vorlithForm, std::int32_t channel,
 // Gives the one radio that is switched on the chosen role and the link
 // settings, after the user has confirmed. The port is the operation's own,
 // closed on every path.
-void InitializeRadio(RadioRole role, const LinkChoices& choices,
-                     const AdvancedSettings& settings, CSerialPort& port,
-                     OperationFeedback& feedback);
+void InitializeRadio(RadioRole role, const LinkChoices& choices, const AdvancedSettings& settings,
+                     CSerialPort& port, OperationFeedback& feedback);
 
 }  // namespace zorveth

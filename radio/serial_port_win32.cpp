@@ -21,7 +21,9 @@ constexpr std::size_t kFlagsOffset = offsetof(DCB, BaudRate) + sizeof(DWORD);
 static_assert(kFlagsOffset + sizeof(std::uint32_t) <= offsetof(DCB, wReserved),
               "DCB flags word must precede wReserved");
 
-HANDLE AsHandle(CSerialPort::NativeHandle handle) { return reinterpret_cast<HANDLE>(handle); }
+HANDLE AsHandle(CSerialPort::NativeHandle handle) {
+  return reinterpret_cast<HANDLE>(handle);
+}
 
 bool IsUsable(CSerialPort::NativeHandle handle) {
   return handle != 0 && AsHandle(handle) != INVALID_HANDLE_VALUE;
@@ -44,13 +46,13 @@ void PrepareLineSettings(DCB& dcb, std::uint32_t speed) {
 }
 
 unsigned long ApplyLineSettings(DCB& dcb, const std::function<bool(DCB&)>& setCommState,
-                                const std::function<unsigned long()>& lastError,
-                                bool& rtsToggled) {
+                                const std::function<unsigned long()>& lastError, bool& rtsToggled) {
   rtsToggled = dcb.fRtsControl == RTS_CONTROL_TOGGLE;
   if (setCommState(dcb)) return 0;
   unsigned long error = lastError();
   if (error == 0) return 0;
-  bool refusedToggle = rtsToggled && (error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_PARAMETER);
+  bool refusedToggle =
+      rtsToggled && (error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_PARAMETER);
   if (!refusedToggle) return error;
   // A half-duplex radio needs RTS up while we talk; keeping it up all the
   // time is the nearest the driver offers.
@@ -71,7 +73,8 @@ std::string PortErrorText(std::int16_t portNumber, unsigned long error) {
     text.append("system error ").append(std::to_string(error));
   } else {
     std::string reason(message, length);
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
+    while (!reason.empty() &&
+           (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
       reason.pop_back();
     text += reason;
   }
@@ -171,6 +174,8 @@ std::int16_t CSerialPort::ReadByte(std::uint8_t* byte) {
   return 0;
 }
 
-bool CSerialPort::Purge() { return PurgeComm(AsHandle(m_handle), PURGE_RXCLEAR) != FALSE; }
+bool CSerialPort::Purge() {
+  return PurgeComm(AsHandle(m_handle), PURGE_RXCLEAR) != FALSE;
+}
 
 }  // namespace zorveth

@@ -23,8 +23,7 @@ void PrepareLineSettings(DCB& dcb, std::uint32_t speed);
 // raised, judged by the same rule. Returns 0 on success, else the last
 // error; rtsToggled tells whether the device took RTS toggling.
 unsigned long ApplyLineSettings(DCB& dcb, const std::function<bool(DCB&)>& setCommState,
-                                const std::function<unsigned long()>& lastError,
-                                bool& rtsToggled);
+                                const std::function<unsigned long()>& lastError, bool& rtsToggled);
 
 // "COM7: " followed by the system's text for error (no trailing line break).
 std::string PortErrorText(std::int16_t portNumber, unsigned long error);

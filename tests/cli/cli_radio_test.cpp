@@ -71,8 +71,9 @@ TEST_F(CliOnPty, UsageErrorsExitTwoWithOneLine) {
 }
 
 TEST_F(CliOnPty, ConfigureUsesTheSettingsFileAndReportsOnStdout) {
-  WriteFile(dir.path() / "SkelvarRadio.ini",
-            "[System]\r\nSystemIdentification = 500\r\nRetryNumber = 2\r\nFixedPacketLength = 100\r\n");
+  WriteFile(
+      dir.path() / "SkelvarRadio.ini",
+      "[System]\r\nSystemIdentification = 500\r\nRetryNumber = 2\r\nFixedPacketLength = 100\r\n");
   Serve();
   CliResult run = Cli("configure --port COM12 --channel 70 --baud 9600");
   EXPECT_EQ(run.status, 0) << run.err;

@@ -115,7 +115,8 @@ TEST_F(CommandModeTest, QuerySkipsTheEcho) {
 }
 
 TEST_F(CommandModeTest, EchoOnlyThreeTimesGivesTheFailureValue) {
-  port.SetResponder([](FakeSerialPort& p, const std::string&, std::uint32_t) { p.Send("ATC\n\r"); });
+  port.SetResponder(
+      [](FakeSerialPort& p, const std::string&, std::uint32_t) { p.Send("ATC\n\r"); });
   EXPECT_EQ(QueryValue(port, clock, "C"), kQueryFailed);
   EXPECT_EQ(port.Writes(), std::vector<std::string>(3, "ATC\r"));
   int purges = 0;
@@ -133,7 +134,8 @@ TEST_F(CommandModeTest, GarbledReplyIsAFailedAttemptNotANumber) {
 }
 
 TEST_F(CommandModeTest, ValuesAboveSixteenBitsWrapLikeTheRegister) {
-  port.SetResponder([](FakeSerialPort& p, const std::string&, std::uint32_t) { p.Send("65537\n\r"); });
+  port.SetResponder(
+      [](FakeSerialPort& p, const std::string&, std::uint32_t) { p.Send("65537\n\r"); });
   EXPECT_EQ(QueryValue(port, clock, "ID"), 1);
 }
 

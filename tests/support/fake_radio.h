@@ -22,7 +22,7 @@ struct FakeRadio {
   bool confirmsExit = true;
   std::string prompt = "-\n\r\n\r\n\r\n\r";
   std::string writeReply = "Write successful\n\r";
-  std::map<std::string, std::string> registers = {{"C", "67"},  {"FP", "262"}, {"M", "1"},
+  std::map<std::string, std::string> registers = {{"C", "67"},   {"FP", "262"}, {"M", "1"},
                                                   {"ID", "111"}, {"BA", "4"},   {"S", "87"},
                                                   {"REV", "204"}};
   std::uint64_t replyDelayMs = 2;

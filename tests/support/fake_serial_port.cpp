@@ -10,8 +10,8 @@ void FakeSerialPort::Record(const std::string& what) {
 
 std::int16_t FakeSerialPort::Open() {
   m_timeoutsPending = true;
-  bool fails = failAllOpens ||
-               std::find(failOpenAt.begin(), failOpenAt.end(), m_speed) != failOpenAt.end();
+  bool fails =
+      failAllOpens || std::find(failOpenAt.begin(), failOpenAt.end(), m_speed) != failOpenAt.end();
   Record("open " + std::to_string(m_speed) + (fails ? " failed" : ""));
   if (fails) return kPortOpenFailed;
   m_open = true;

@@ -17,7 +17,10 @@ class RecordingFeedback : public OperationFeedback, public LineSink {
     messageCursorDepth.push_back(cursorDepth);
     if (onMessage) onMessage(text);
   }
-  void BeginWaitCursor() override { ++cursorDepth; ++cursorShown; }
+  void BeginWaitCursor() override {
+    ++cursorDepth;
+    ++cursorShown;
+  }
   void EndWaitCursor() override { --cursorDepth; }
   void EnableTrigger(bool enabled) override { triggerStates.push_back(enabled); }
   void AppendLine(const std::string& line) override { lines.push_back(line); }

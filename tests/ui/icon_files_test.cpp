@@ -1,11 +1,12 @@
 // The icon files made from the drawn icon: the .ico linked into Zorveth.exe
 // is kept in the repository and must stay the encoding of those pixels.
+#include "ui/templates/icon_files.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
 
-#include "ui/templates/icon_files.h"
 #include "ui/templates/templates.h"
 
 namespace zorveth::ui {

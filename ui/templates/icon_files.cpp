@@ -80,7 +80,8 @@ std::string EncodeDib(const IconImage& image) {
   for (std::uint32_t row = size; row-- > 0;) {
     std::string mask(maskRowBytes, '\0');
     for (std::uint32_t x = 0; x < size; ++x) {
-      if ((image.pixels[row * size + x] >> 24) == 0) mask[x / 8] |= static_cast<char>(0x80 >> (x % 8));
+      if ((image.pixels[row * size + x] >> 24) == 0)
+        mask[x / 8] |= static_cast<char>(0x80 >> (x % 8));
     }
     out += mask;
   }
