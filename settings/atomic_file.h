@@ -9,7 +9,9 @@ namespace zorveth {
 // new file in the same directory, which is flushed to the disk and then
 // renamed over the old one, so a reader sees either the old file or the new
 // one, never a half-written file. False on any failure; the old file is then
-// untouched and the temporary file removed.
+// untouched and the temporary file removed. A file that is not writable is
+// never replaced; a writable file in a folder that is not is written in
+// place instead (no temporary file can be made there).
 bool ReplaceFileAtomically(const std::filesystem::path& path, std::string_view contents);
 
 }  // namespace zorveth

@@ -42,6 +42,13 @@ void SyncDirectory(const std::filesystem::path& directory) {
   ::close(fd);
 }
 
+bool OverwriteInPlace(const std::filesystem::path& path, std::string_view contents) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, contents) && ::fsync(fd) == 0;
+  return (::close(fd) == 0) && ok;
+}
+
 }  // namespace
 
 bool ReplaceFileAtomically(const std::filesystem::path& requested, std::string_view contents) {
@@ -54,19 +61,36 @@ bool ReplaceFileAtomically(const std::filesystem::path& requested, std::string_v
     std::filesystem::path target = std::filesystem::canonical(requested, ec);
     if (!ec) path = target;
   }
+  struct stat old;
+  bool exists = ::stat(path.c_str(), &old) == 0;
+  // A file its owner made read-only stays as it is: a rename would replace
+  // it regardless of its own permissions.
+  if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) return false;
+
   std::filesystem::path temporary;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
     temporary = TemporaryPath(path);
     fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
+    if (fd < 0 && errno != EEXIST) break;
   }
-  if (fd < 0) return false;
+  if (fd < 0) {
+    // A folder the user may not write to, holding a file the user may: the
+    // file can still be written in place, as any editor would.
+    if (exists && S_ISREG(old.st_mode) && (errno == EACCES || errno == EPERM))
+      return OverwriteInPlace(path, contents);
+    return false;
+  }
 
-  // Keep the permissions of the file being replaced; a new file gets the
-  // usual 0666 less the umask from open() above.
-  struct stat old;
-  if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
+  // Keep the permissions (and, where allowed, the owner) of the file being
+  // replaced; a new file gets the usual 0666 less the umask from open().
+  if (exists && S_ISREG(old.st_mode)) {
+    ::fchmod(fd, old.st_mode & 07777);
+    if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
+        ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+      // Only root may give a file away; anyone else saves as themselves.
+    }
+  }
 
   bool ok = WriteAll(fd, contents) && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;

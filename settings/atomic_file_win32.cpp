@@ -44,9 +44,19 @@ bool ReplaceFileAtomically(const std::filesystem::path& path, std::string_view c
     // CREATE_NEW: never reuse a file that happens to carry the name.
     file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
   }
-  if (file == INVALID_HANDLE_VALUE) return false;
+  if (file == INVALID_HANDLE_VALUE) {
+    // A protected folder holding a file the user may write: write that file
+    // in place, as any editor would. A read-only file refuses this open.
+    if (GetLastError() != ERROR_ACCESS_DENIED) return false;
+    std::string target = path.string();
+    file = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool ok = WriteAll(file, contents) && FlushFileBuffers(file);
+    return CloseHandle(file) && ok;
+  }
 
   bool ok = WriteAll(file, contents) && FlushFileBuffers(file);
   ok = CloseHandle(file) && ok;

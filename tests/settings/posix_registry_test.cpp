@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "settings/atomic_file.h"
 #include "settings/port_discovery.h"
@@ -118,6 +120,54 @@ TEST(AtomicFile, AFailedWriteLeavesTheOldFileAndNoTemporary) {
   ASSERT_TRUE(ReplaceFileAtomically(dir.path() / "link.ini", "via link"));
   EXPECT_TRUE(fs::is_symlink(dir.path() / "link.ini"));
   EXPECT_EQ(ReadFile(file), "via link");
+}
+
+// Runs body as an ordinary user (nobody, when the tests run as root, whom
+// file permissions would not stop) in a child process; its result is the
+// child's exit status.
+int RunAsOrdinaryUser(const fs::path& dir, int (*body)(const fs::path&)) {
+  bool root = ::geteuid() == 0;
+  if (root) {
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+      if (::lchown(entry.path().c_str(), 65534, 65534) != 0) return -1;
+    if (::chown(dir.c_str(), 65534, 65534) != 0) return -1;
+  }
+  pid_t child = ::fork();
+  if (child == 0) {
+    if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(99);
+    ::_exit(body(dir));
+  }
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+TEST(AtomicFile, AReadOnlyFileIsLeftAloneAndAFileInALockedFolderIsWrittenInPlace) {
+  TempDir dir;
+  WriteFile(dir.path() / "readonly.ini", "kept\r\n");
+  fs::permissions(dir.path() / "readonly.ini", fs::perms(0444));
+  fs::create_directory(dir.path() / "locked");
+  WriteFile(dir.path() / "locked" / "SkelvarRadio.ini", "old\r\n");
+  fs::permissions(dir.path() / "locked" / "SkelvarRadio.ini", fs::perms(0644));
+  fs::permissions(dir.path() / "locked", fs::perms(0555));
+
+  int result = RunAsOrdinaryUser(dir.path(), [](const fs::path& d) {
+    int faults = 0;
+    if (ReplaceFileAtomically(d / "readonly.ini", "replaced\r\n")) faults |= 1;
+    if (!ReplaceFileAtomically(d / "locked" / "SkelvarRadio.ini", "new\r\n")) faults |= 2;
+    // Nor can a new file be made in the locked folder.
+    if (ReplaceFileAtomically(d / "locked" / "other.ini", "x")) faults |= 4;
+    return faults;
+  });
+  fs::permissions(dir.path() / "locked", fs::perms(0755));
+  EXPECT_EQ(result, 0) << "bit 1: read-only file replaced; 2: locked folder refused; 4: file made";
+  EXPECT_EQ(ReadFile(dir.path() / "readonly.ini"), "kept\r\n");
+  EXPECT_EQ(ReadFile(dir.path() / "locked" / "SkelvarRadio.ini"), "new\r\n");
+  EXPECT_EQ(fs::status(dir.path() / "readonly.ini").permissions(), fs::perms(0444));
+  int entries = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.path() / "locked"))
+    ++entries;
+  EXPECT_EQ(entries, 1);
 }
 
 }  // namespace
