@@ -59,8 +59,21 @@ std::unique_ptr<RegistryKey> PosixRegistry::OpenLocalMachineKey(const std::strin
   return std::make_unique<SnapshotRegistryKey>(std::move(*values));
 }
 
+namespace {
+
+// Finds the configuration folder from the environment at each opening, as a
+// real registry is looked at afresh: nothing of an earlier environment sticks.
+class EnvironmentRegistry : public Registry {
+ public:
+  std::unique_ptr<RegistryKey> OpenLocalMachineKey(const std::string& path) override {
+    return PosixRegistry(DefaultPortMapRoots()).OpenLocalMachineKey(path);
+  }
+};
+
+}  // namespace
+
 Registry& DefaultRegistry() {
-  static PosixRegistry registry(DefaultPortMapRoots());
+  static EnvironmentRegistry registry;
   return registry;
 }
 
