@@ -107,12 +107,13 @@ int ModemBits(int fd, unsigned long request, int bits) {
 CSerialPort::CSerialPort(Clock& clock) : m_clock(clock) {}
 
 std::int16_t CSerialPort::Open() {
+  // No caller opens an open port, but never leak a descriptor if one does;
+  // closed before the state is reset, so the exclusive hold is released too.
+  if (m_handle != kInvalidHandle) Close();
   m_timeoutsPending = true;
   m_lastOpenError.clear();
   m_rtsWhileSending = false;
   m_exclusive = false;
-  // No caller opens an open port, but never leak a descriptor if one does.
-  if (m_handle != kInvalidHandle) Close();
 
   std::string name = "COM" + std::to_string(m_portNumber);
   auto device = ResolveComPort(m_portNumber);
@@ -244,7 +245,12 @@ std::int16_t CSerialPort::ReadByte(std::uint8_t* byte) {
     struct pollfd pfd = {fd, POLLIN, 0};
     int ready = ::poll(&pfd, 1, static_cast<int>(left));
     if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0) return 0;
+    if (ready == 0) return 0;
+    if (ready < 0) {
+      // Keep the 50 ms pace: the callers' loops count on it.
+      SleepUntil(deadline);
+      return 0;
+    }
     if (pfd.revents & POLLIN) {
       std::uint8_t received = 0;
       ssize_t n = ::read(fd, &received, 1);

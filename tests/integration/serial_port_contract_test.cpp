@@ -1,11 +1,15 @@
 // What every caller relies on from CSerialPort, checked on a pty served by
 // the simulator.
+#include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <thread>
 
 #include "radio/serial_port.h"
+#include "settings/port_map.h"
 #include "tests/integration/simulated_link.h"
 
 namespace zorveth::testing {
@@ -102,6 +106,34 @@ TEST_F(SerialPortContract, ReadByteReturnsABufferedByteAtOnceAndTimesOutOtherwis
   EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(49));
   EXPECT_EQ(byte, 0x55);
   port.Close();
+}
+
+TEST_F(SerialPortContract, OpeningAnOpenPortReleasesTheFirstHold) {
+  // Exclusive mode does not stop root, so the opens run as an ordinary user.
+  auto device = ResolveComPort(kComNumber);
+  ASSERT_TRUE(device.has_value());
+  bool root = geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(chown(device->c_str(), 65534, 65534), 0);
+  }
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (root && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(99);
+    CSerialPort twice;
+    twice.SetParams(kComNumber, 19200);
+    int faults = 0;
+    if (twice.Open() != kPortOk) faults |= 1;
+    if (twice.Open() != kPortOk) faults |= 2;
+    if (twice.Close() != kPortOk) faults |= 4;
+    if (twice.Open() != kPortOk) faults |= 8;
+    twice.Close();
+    _exit(faults);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "bit 1: first open, 2: second open, 4: close, 8: reopen";
 }
 
 TEST_F(SerialPortContract, DestroyingAPortLeavesTheDeviceOpen) {
