@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "radio/configure.h"
 #include "radio/initialize.h"
 #include "tests/support/fake_radio.h"
@@ -42,6 +44,101 @@ class WriteOperationTest : public ::testing::Test {
 };
 
 using ConfigureTest = WriteOperationTest;
+
+using AdjustRadios = std::function<void(FakeRadio& server, FakeRadio& client)>;
+
+// One operation on a fresh pair whose answers come when adjust says; its
+// one message, or a note of how many there were.
+std::string MessageOf(const std::function<void(CSerialPort&, RecordingFeedback&)>& operation,
+                      const AdjustRadios& adjust) {
+  FakeClock clock;
+  FakeSerialPort port{clock};
+  FakeRadio server;
+  FakeRadio client;
+  client.escape = "+C\r";
+  server.speed = client.speed = 19200;
+  adjust(server, client);
+  ConnectRadios(port, {&server, &client});
+  RecordingFeedback feedback;
+  operation(port, feedback);
+  if (feedback.messages.size() == 1) return feedback.messages[0];
+  return std::to_string(feedback.messages.size()) + " messages";
+}
+
+std::string ConfigureWith(const AdjustRadios& adjust) {
+  return MessageOf(
+      [](CSerialPort& port, RecordingFeedback& feedback) {
+        LinkChoices choices;
+        choices.comPort = "COM3";
+        RadioConfigurator(port, feedback).ConfigureRadios(choices, AdvancedSettings{});
+      },
+      adjust);
+}
+
+std::string InitializeWith(const AdjustRadios& adjust) {
+  return MessageOf(
+      [](CSerialPort& port, RecordingFeedback& feedback) {
+        LinkChoices choices;
+        choices.comPort = "COM3";
+        InitializeRadio(RadioRole::Client, choices, AdvancedSettings{}, port, feedback);
+      },
+      adjust);
+}
+
+// Each wait ends where its time-out says: an answer just inside it is taken,
+// one just outside is missed with the message that follows from that.
+struct WaitCase {
+  const char* wait;
+  std::function<void(FakeRadio& server, FakeRadio& client, std::uint64_t delayMs)> delay;
+  std::uint64_t inside;
+  std::uint64_t outside;
+  const char* missed;
+};
+
+void ExpectWaitsEndAtTheirTimeOuts(const std::vector<WaitCase>& cases,
+                                   const std::function<std::string(const AdjustRadios&)>& run,
+                                   const std::string& success) {
+  for (const auto& c : cases) {
+    auto at = [&](std::uint64_t ms) {
+      return [&c, ms](FakeRadio& server, FakeRadio& client) { c.delay(server, client, ms); };
+    };
+    EXPECT_EQ(run(at(c.inside)), success) << c.wait << " after " << c.inside << " ms";
+    EXPECT_EQ(run(at(c.outside)), c.missed) << c.wait << " after " << c.outside << " ms";
+  }
+}
+
+TEST_F(ConfigureTest, EachWaitEndsAtItsTimeOut) {
+  // The echo comes 2 ms after the line; a line reply's window opens then.
+  ExpectWaitsEndAtTheirTimeOuts(
+      {
+          {"Client prompt (300 ms)", [](auto&, auto& c, auto d) { c.promptDelayMs = d; }, 290, 310,
+           "Unable to Connect to Radios"},
+          {"Client echo (400 ms)",
+           [](auto&, auto& c, auto d) { c.promptDelayMs = 2, c.replyDelayMs = d; }, 390, 410,
+           "Unable to Configure"},
+          {"Client reply (400 ms)", [](auto&, auto& c, auto d) { c.lineReplyDelayMs = d; }, 398,
+           410, "Unable to Configure"},
+          {"Server prompt (400 ms)", [](auto& s, auto&, auto d) { s.promptDelayMs = d; }, 390, 410,
+           "No Server Communication"},
+          {"Server echo (300 ms)",
+           [](auto& s, auto&, auto d) { s.promptDelayMs = 2, s.replyDelayMs = d; }, 290, 310,
+           "Server not Configured"},
+          {"Server reply (400 ms)", [](auto& s, auto&, auto d) { s.lineReplyDelayMs = d; }, 398,
+           410, "Server not Configured"},
+      },
+      ConfigureWith, "Configuration is Set");
+}
+
+TEST_F(ConfigureTest, ExitsWaitTwoHundredThenFourHundredMsForTheirConfirmation) {
+  server.confirmsExit = client.confirmsExit = false;
+  std::uint64_t messageAt = 0;
+  feedback.onMessage = [&](const std::string&) { messageAt = clock.NowMs() - FakeClock::kStart; };
+  Configure();
+  EXPECT_EQ(feedback.messages, std::vector<std::string>{"Configuration is Set"});
+  // The Client's exit wait, then the 300 ms pause before the Server's escape.
+  EXPECT_EQ(TimeOf("write +S\r") - TimeOf("write ATE\r"), 200u + 300u);
+  EXPECT_EQ(messageAt - TimeOf("write ATE\r", 1), 400u);
+}
 
 TEST_F(ConfigureTest, StartUpValuesReachClientThenServer) {
   Configure();
@@ -234,6 +331,45 @@ TEST_F(InitializeTest, RepliesMapToMessagesShownBeforeTheExit) {
     EXPECT_FALSE(exitSentBeforeMessage);
     EXPECT_EQ(port.Writes().back(), "ATE\r");
   }
+}
+
+TEST_F(InitializeTest, EachWaitEndsAtItsTimeOut) {
+  auto clientOnly = [](FakeRadio& s, FakeRadio& c, std::uint64_t d, auto set) {
+    s.powered = false;
+    set(c, d);
+  };
+  ExpectWaitsEndAtTheirTimeOuts(
+      {
+          // Missed at "+C\r" and at "+S\r" (the late prompt still counts there).
+          {"prompt (200 ms, twice)",
+           [&](auto& s, auto& c, auto d) {
+             clientOnly(s, c, d, [](FakeRadio& r, std::uint64_t ms) { r.promptDelayMs = ms; });
+           },
+           190, 410, "Could not Connect"},
+          {"echo (500 ms)",
+           [&](auto& s, auto& c, auto d) {
+             clientOnly(s, c, d, [](FakeRadio& r, std::uint64_t ms) {
+               r.promptDelayMs = 2;
+               r.replyDelayMs = ms;
+             });
+           },
+           490, 510, "Unable to Initialize"},
+          {"reply (2000 ms)",
+           [&](auto& s, auto& c, auto d) {
+             clientOnly(s, c, d, [](FakeRadio& r, std::uint64_t ms) { r.lineReplyDelayMs = ms; });
+           },
+           1998, 2010, "Unable to Initialize"},
+      },
+      InitializeWith, "Client Initialized");
+}
+
+TEST_F(InitializeTest, AClientPromptPastItsWaitIsTakenAtTheServerEscapeWithoutThePause) {
+  server.powered = false;
+  client.promptDelayMs = 210;
+  InitializeRadio(RadioRole::Client, choices, settings, port, feedback);
+  EXPECT_EQ(feedback.messages, std::vector<std::string>{"Client Initialized"});
+  EXPECT_EQ(port.Written(19200).substr(0, 6), "+C\r+S\r");
+  EXPECT_EQ(clock.Slept(), 0u);
 }
 
 TEST(LineBuildingTest, LongLinesAreNeverCut) {

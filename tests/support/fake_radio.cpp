@@ -12,7 +12,7 @@ void FakeRadio::Hear(FakeSerialPort& port, const std::string& bytes, std::uint32
         pendingLine.clear();
         inCommandMode = true;
         ++promptsGiven;
-        if (!prompt.empty()) port.Send(prompt, replyDelayMs);
+        if (!prompt.empty()) port.Send(prompt, promptDelayMs.value_or(replyDelayMs));
       }
       continue;
     }
@@ -25,7 +25,7 @@ void FakeRadio::Hear(FakeSerialPort& port, const std::string& bytes, std::uint32
     linesHeard.push_back(line);
     if (line + "\r" == escape) {
       ++promptsGiven;
-      port.Send(prompt, replyDelayMs);
+      port.Send(prompt, promptDelayMs.value_or(replyDelayMs));
       continue;
     }
     if (line == "ATE") {
@@ -37,7 +37,7 @@ void FakeRadio::Hear(FakeSerialPort& port, const std::string& bytes, std::uint32
     if (line.rfind("AT", 0) == 0 && registers.count(line.substr(2)) != 0) {
       if (answersQueries) port.Send(registers[line.substr(2)] + "\n\r", replyDelayMs);
     } else if (line.rfind("ATC", 0) == 0 && line.find("BR") != std::string::npos) {
-      port.Send(writeReply, replyDelayMs);
+      port.Send(writeReply, lineReplyDelayMs.value_or(replyDelayMs));
     } else {
       port.Send("Invalid command\n\r", replyDelayMs);
     }

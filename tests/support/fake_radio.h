@@ -26,6 +26,11 @@ struct FakeRadio {
                                                   {"ID", "111"}, {"BA", "4"},   {"S", "87"},
                                                   {"REV", "204"}};
   std::uint64_t replyDelayMs = 2;
+  // When set, the prompt, and the reply to a configuration line (counted
+  // from the line's end, the echo still coming after replyDelayMs), come
+  // after their own delays.
+  std::optional<std::uint64_t> promptDelayMs;
+  std::optional<std::uint64_t> lineReplyDelayMs;
 
   bool inCommandMode = false;
   std::string pendingLine;
