@@ -20,6 +20,7 @@
 #include "bench/operation_timer.h"
 #include "radio/configure.h"
 #include "radio/initialize.h"
+#include "radio/serial_port.h"
 #include "radio/settings_poll.h"
 #include "sim/pty_radio_server.h"
 
@@ -82,7 +83,7 @@ sim::PairConfig PairAt(std::uint32_t serverSpeed, std::uint32_t clientSpeed, boo
 void Poll(void (SettingsPoll::*operation)(), QuietFeedback& feedback) {
   CSerialPort port;
   std::string portText = "COM1";
-  SettingsPoll poll(portText, port, feedback, feedback);
+  SettingsPoll poll(portText, port, SystemClock(), feedback, feedback);
   (poll.*operation)();
 }
 
@@ -108,13 +109,14 @@ std::vector<Row> OperationRows() {
     std::string at = "radios at " + std::to_string(s);
     // 300 ms Client prompt waits per faster speed, the 300 ms pause between
     // radios; prompt, line and exit for each radio.
-    rows.push_back({"Configure", at, 300.0 * k + 300 + 6 * kReplyMs,
-                    [](QuietFeedback& f) {
-                      CSerialPort port;
-                      LinkChoices choices{"Vorlith Radio Control", "67", "19200", "COM1"};
-                      RadioConfigurator(port, f).ConfigureRadios(choices, AdvancedSettings{});
-                    },
-                    PairAt(s, s)});
+    rows.push_back(
+        {"Configure", at, 300.0 * k + 300 + 6 * kReplyMs,
+         [](QuietFeedback& f) {
+           CSerialPort port;
+           LinkChoices choices{"Vorlith Radio Control", "67", "19200", "COM1"};
+           RadioConfigurator(port, SystemClock(), f).ConfigureRadios(choices, AdvancedSettings{});
+         },
+         PairAt(s, s)});
   }
   for (int k = 0; k < 4; ++k) {
     std::uint32_t s = writeSpeeds[k];
@@ -127,7 +129,8 @@ std::vector<Row> OperationRows() {
                       [](QuietFeedback& f) {
                         CSerialPort port;
                         LinkChoices choices{"Vorlith Radio Control", "67", "19200", "COM1"};
-                        InitializeRadio(RadioRole::Client, choices, AdvancedSettings{}, port, f);
+                        InitializeRadio(RadioRole::Client, choices, AdvancedSettings{}, port,
+                                        SystemClock(), f);
                       },
                       PairAt(s, s, !asClient, asClient)});
     }
@@ -161,7 +164,7 @@ void TimeOutTable() {
   std::vector<double> overshoot;
   for (std::uint32_t timeout : {0u, 30u, 200u, 300u, 400u}) {
     OperationTimer timer;
-    port.WaitForPrompt(timeout);
+    WaitForPrompt(port, SystemClock(), timeout);
     overshoot.push_back(timer.WallMs() - timeout);
     std::printf("WaitForPrompt(%u) with no reply: %.2f ms past its deadline\n", timeout,
                 overshoot.back());

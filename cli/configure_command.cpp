@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/link_options.h"
 #include "radio/configure.h"
+#include "radio/serial_port.h"
 #include "settings/advanced_settings.h"
 
 namespace zorveth::cli {
@@ -47,9 +48,9 @@ int RunConfigure(const Arguments& args) {
 
   const AdvancedSettings settings = LoadAdvancedSettings();
   CSerialPort port;
-  ConsoleFeedback feedback({"Configuration is Set"});
+  ConsoleFeedback feedback({message::kConfigurationIsSet});
   feedback.SetDetailSource([&port] { return port.LastOpenError(); });
-  RadioConfigurator(port, feedback).ConfigureRadios(link.choices, settings);
+  RadioConfigurator(port, SystemClock(), feedback).ConfigureRadios(link.choices, settings);
   return feedback.FailureShown() ? kExitFailure : kExitOk;
 }
 

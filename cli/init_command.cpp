@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/link_options.h"
 #include "radio/initialize.h"
+#include "radio/serial_port.h"
 #include "settings/advanced_settings.h"
 
 namespace zorveth::cli {
@@ -66,14 +67,15 @@ int RunInit(const Arguments& args) {
                  " (nothing was sent)\n";
     return kExitUsage;
   }
-  if (!link.channelGiven) link.choices.channel = DefaultChannelFor(link.choices.technology);
+  if (!link.channelGiven)
+    link.choices.channel = std::string(DefaultChannel(link.choices.technology));
 
   const RadioRole radioRole = role == "client" ? RadioRole::Client : RadioRole::Server;
   const AdvancedSettings settings = LoadAdvancedSettings();
   CSerialPort port;
-  ConsoleFeedback feedback({"Client Initialized", "Server Initialized"});
+  ConsoleFeedback feedback({message::kClientInitialized, message::kServerInitialized});
   feedback.SetDetailSource([&port] { return port.LastOpenError(); });
-  InitializeRadio(radioRole, link.choices, settings, port, feedback);
+  InitializeRadio(radioRole, link.choices, settings, port, SystemClock(), feedback);
   return feedback.FailureShown() ? kExitFailure : kExitOk;
 }
 

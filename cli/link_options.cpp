@@ -2,12 +2,6 @@
 
 namespace zorveth::cli {
 
-std::string DefaultChannelFor(const std::string& technology) {
-  if (technology == "Vorlith Radio Control") return "67";
-  if (technology == "Dunmere Radio Control") return "53";
-  return "25";
-}
-
 bool TakeLinkOption(OptionReader& options, LinkOptions& link, bool allowTechnology,
                     std::string& error) {
   const std::string name = options.Current();

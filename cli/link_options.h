@@ -16,9 +16,6 @@ struct LinkOptions {
   bool channelGiven = false;
 };
 
-// The channel the technology list preselects: "67", "53" or "25".
-std::string DefaultChannelFor(const std::string& technology);
-
 // Takes the current option of the reader if it is one of the link options.
 // Returns true when it was consumed; sets error on a missing value.
 bool TakeLinkOption(OptionReader& options, LinkOptions& link, bool allowTechnology,

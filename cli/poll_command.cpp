@@ -1,6 +1,7 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "radio/serial_port.h"
 #include "radio/settings_poll.h"
 
 namespace zorveth::cli {
@@ -54,7 +55,7 @@ int RunPoll(const Arguments& args) {
   ConsoleFeedback feedback;
   feedback.SetDetailSource([&serialPort] { return serialPort.LastOpenError(); });
   std::string portText = *port;
-  SettingsPoll poll(portText, serialPort, feedback, feedback);
+  SettingsPoll poll(portText, serialPort, SystemClock(), feedback, feedback);
   if (which == "server") {
     poll.PollServer();
   } else if (which == "client") {

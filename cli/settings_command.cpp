@@ -30,12 +30,6 @@ void PrintSettings(const AdvancedSettings& settings) {
             << "System ID: " << settings.systemIdentification << '\n';
 }
 
-struct RangeCheck {
-  std::int32_t value;
-  std::int32_t maximum;
-  const char* message;
-};
-
 }  // namespace
 
 int RunSettings(const Arguments& args) {
@@ -78,19 +72,12 @@ int RunSettings(const Arguments& args) {
   if (systemId) settings.systemIdentification = *systemId;
   // All three are checked, the unchanged ones too: a file edited by hand may
   // hold a value the radios would refuse, and it must not be saved again.
-  const RangeCheck checks[] = {
-      {settings.fixedPacketLength, 2047, "Packet Length has to be between 0 - 2047"},
-      {settings.retryNumber, 255, "Retry Number has to be between 0 - 255"},
-      {settings.systemIdentification, 65535, "System ID has to be between 0 - 65535"},
-  };
-  for (const auto& check : checks) {
-    if (check.value < 0 || check.value > check.maximum) {
-      std::cerr << check.message << '\n';
-      return kExitFailure;
-    }
+  if (const char* rangeError = AdvancedSettingsRangeError(settings)) {
+    std::cerr << rangeError << '\n';
+    return kExitFailure;
   }
   if (!SaveAdvancedSettings(settings)) {
-    std::cerr << "Unable to Save Settings\n";
+    std::cerr << kUnableToSaveSettings << '\n';
     return kExitFailure;
   }
   PrintSettings(settings);

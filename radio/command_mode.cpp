@@ -1,8 +1,6 @@
 #include "radio/command_mode.h"
 
-#include <cctype>
-#include <climits>
-#include <cstring>
+#include <string_view>
 
 namespace zorveth {
 namespace {
@@ -32,8 +30,14 @@ std::string ReadLineUntil(CRadioPort& port, Clock& clock, std::uint64_t deadline
   return line;
 }
 
-bool AllDigits(const std::string& text) {
-  for (char c : text) {
+constexpr std::string_view kReplyLineEnd = "\n\r";
+
+// One or more decimal digits and exactly the line end. A line that lost its
+// line feed, was cut off by the time-out or ran past what a reply line holds
+// is no value: taking its digits would report a wrong number.
+bool IsWholeReply(std::string_view line) {
+  if (line.size() < kReplyLineEnd.size() + 1 || !line.ends_with(kReplyLineEnd)) return false;
+  for (char c : line.substr(0, line.size() - kReplyLineEnd.size())) {
     if (c < '0' || c > '9') return false;
   }
   return true;
@@ -112,45 +116,11 @@ std::uint16_t QueryValue(CRadioPort& port, Clock& clock, const std::string& regi
         line = ReadLine(port, clock, kQueryReplyTimeoutMs);
       }
     }
-    if (line.size() >= 2) line.resize(line.size() - 2);
-    // Only digits make a usable answer: an empty or garbled reply counts as
-    // a failed attempt rather than turning into a number in a report.
-    if (!line.empty() && AllDigits(line)) return DecimalValue(line);
+    // Anything but a whole reply (empty, garbled, cut off) is a failed
+    // attempt rather than a number in a report.
+    if (IsWholeReply(line)) return DecimalValue(line.substr(0, line.size() - kReplyLineEnd.size()));
   }
   return kQueryFailed;
-}
-
-std::int32_t LeadingInteger(const std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
-  }
-  long long value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + (text[i] - '0');
-    if (value > static_cast<long long>(INT32_MAX) + 1)
-      value = static_cast<long long>(INT32_MAX) + 1;
-  }
-  if (negative) value = -value;
-  if (value > INT32_MAX) value = INT32_MAX;
-  if (value < INT32_MIN) value = INT32_MIN;
-  return static_cast<std::int32_t>(value);
-}
-
-std::int32_t TakePortNumber(std::string& portText) {
-  for (auto pos = portText.find("COM"); pos != std::string::npos; pos = portText.find("COM", pos)) {
-    portText.erase(pos, 3);
-  }
-  return LeadingInteger(portText);
-}
-
-std::int16_t PortNumberFromText(std::string& portText) {
-  std::int32_t number = TakePortNumber(portText);
-  // A number no port can have opens nothing rather than a wrapped-around one.
-  return (number < 0 || number > SHRT_MAX) ? 0 : static_cast<std::int16_t>(number);
 }
 
 }  // namespace zorveth

@@ -31,20 +31,10 @@ bool EnterCommandMode(CRadioPort& port, Clock& clock, RadioRole role, std::uint3
 bool WaitForPrompt(CRadioPort& port, Clock& clock, std::uint32_t timeoutMs);
 std::string ReadLine(CRadioPort& port, Clock& clock, std::uint32_t timeoutMs);
 bool LeaveCommandMode(CRadioPort& port, Clock& clock, std::uint32_t timeoutMs);
-// Queries a numeric register ("C", "FP", ...): 0xFFFF when no usable answer
-// came in three attempts.
+// Queries a numeric register ("C", "FP", ...). A reply counts only when it
+// is whole: one or more decimal digits and exactly the "\n\r" line end,
+// optionally after the echo of the command. 0xFFFF when no such reply came
+// in three attempts.
 std::uint16_t QueryValue(CRadioPort& port, Clock& clock, const std::string& registerName);
-
-// The port number of a COM port text for SetParams; 0 (no port) when the
-// number does not fit.
-std::int16_t PortNumberFromText(std::string& portText);
-
-// Leading integer of a text: leading white space, an optional sign, then
-// decimal digits up to the first other character; 0 without digits. Values
-// beyond 32 bits saturate instead of wrapping.
-std::int32_t LeadingInteger(const std::string& text);
-// A COM port text gives its number by dropping every "COM" and taking the
-// leading integer of the rest ("COM12" gives 12). Modifies the text in place.
-std::int32_t TakePortNumber(std::string& portText);
 
 }  // namespace zorveth

@@ -3,18 +3,20 @@
 #include <cstdint>
 #include <string>
 
+#include "radio/clock.h"
+#include "radio/link_protocol.h"
 #include "radio/operation_feedback.h"
-#include "radio/serial_port.h"
+#include "radio/radio_port.h"
 #include "settings/advanced_settings.h"
 
 namespace zorveth {
 
 // The user's choices for Configure and Initialize, as the main dialog's
-// lists show them.
+// lists show them, with its start-up selections as defaults.
 struct LinkChoices {
-  std::string technology = "Vorlith Radio Control";
-  std::string channel = "67";
-  std::string newBaudRate = "19200";
+  std::string technology{kVorlithTechnology};
+  std::string channel{DefaultChannel(kVorlithTechnology)};
+  std::string newBaudRate{kDefaultNewBaudRate};
   std::string comPort;
 };
 
@@ -26,8 +28,8 @@ std::string BuildConfigurationLine(std::int32_t channel, const AdvancedSettings&
 // 38400, 19200, 9600 and 4800 baud, and shows exactly one message.
 class RadioConfigurator {
  public:
-  RadioConfigurator(CSerialPort& port, OperationFeedback& feedback)
-      : m_port(port), m_feedback(feedback) {}
+  RadioConfigurator(CRadioPort& port, Clock& clock, OperationFeedback& feedback)
+      : m_port(port), m_clock(clock), m_feedback(feedback) {}
 
   // Everything after the dialog's data exchange.
   void ConfigureRadios(const LinkChoices& choices, const AdvancedSettings& settings);
@@ -36,7 +38,8 @@ class RadioConfigurator {
   int SendConfiguration(const std::string& line);
 
  private:
-  CSerialPort& m_port;
+  CRadioPort& m_port;
+  Clock& m_clock;
   OperationFeedback& m_feedback;
 };
 

@@ -1,9 +1,10 @@
 #include "radio/initialize.h"
 
+#include "settings/text_numbers.h"
+
 namespace zorveth {
 namespace {
 
-constexpr std::uint32_t kInitializeSpeeds[] = {38400, 19200, 9600, 4800};
 constexpr std::uint32_t kPromptMs = 200;
 constexpr std::uint32_t kClientSettleMs = 420;
 constexpr std::uint32_t kEchoMs = 500;
@@ -13,30 +14,27 @@ constexpr std::uint32_t kLeaveMs = 400;
 constexpr std::uint32_t kGiveUpLeaveMs = 200;
 
 const char* ReplyMessage(const std::string& reply, RadioRole role) {
-  if (reply == "Write successful\n\r") {
-    return role == RadioRole::Client ? "Client Initialized" : "Server Initialized";
+  if (reply == kReplyWriteSuccessful) {
+    return role == RadioRole::Client ? message::kClientInitialized : message::kServerInitialized;
   }
-  if (reply == "Invalid command\n\r") return "Invalid Data";
-  if (reply == "Timed out\n\r") return "Radio Timed Out";
-  if (reply == "Write failed\n\r") return "Unable to Configure EEPROM";
-  return "Unable to Initialize";
+  return FailureReplyMessage(reply, message::kUnableToInitialize);
 }
 
 // Addresses the one radio that is switched on, whichever role it has now:
 // first as Client, then as Server, at each speed in turn.
-bool FindRadio(CSerialPort& port, OperationFeedback& feedback) {
-  for (std::size_t i = 0; i < std::size(kInitializeSpeeds); ++i) {
+bool FindRadio(CRadioPort& port, Clock& clock, OperationFeedback& feedback) {
+  for (std::size_t i = 0; i < kWriteSpeeds.size(); ++i) {
     if (i > 0) {
       port.Close();
-      port.m_speed = kInitializeSpeeds[i];
+      port.SetParams(port.PortNumber(), kWriteSpeeds[i]);
       port.Open();  // a failed reopen just gets no prompt
     }
-    feedback.Progress("trying " + std::to_string(port.m_speed) + " baud...");
-    if (port.EnterCommandMode(RadioRole::Client, kPromptMs)) {
-      port.GetClock().SleepMs(kClientSettleMs);
+    feedback.Progress("trying " + std::to_string(port.Speed()) + " baud...");
+    if (EnterCommandMode(port, clock, RadioRole::Client, kPromptMs)) {
+      clock.SleepMs(kClientSettleMs);
       return true;
     }
-    if (port.EnterCommandMode(RadioRole::Server, kPromptMs)) return true;
+    if (EnterCommandMode(port, clock, RadioRole::Server, kPromptMs)) return true;
   }
   return false;
 }
@@ -61,41 +59,40 @@ std::string BuildInitializationLine(bool vorlithForm, std::int32_t channel,
 }
 
 void InitializeRadio(RadioRole role, const LinkChoices& choices, const AdvancedSettings& settings,
-                     CSerialPort& port, OperationFeedback& feedback) {
+                     CRadioPort& port, Clock& clock, OperationFeedback& feedback) {
   ScopedWaitCursor waitCursor(feedback);
-  feedback.EnableTrigger(false);
+  ScopedTriggerDisabled triggerDisabled(feedback);
 
   const bool vorlithForm = choices.technology == kVorlithTechnology;
-  std::string portText = choices.comPort;
   // Sent whole, carriage return included, whatever its length.
   const std::string line =
       BuildInitializationLine(vorlithForm, LeadingInteger(choices.channel), settings, role,
                               LeadingInteger(choices.newBaudRate));
 
-  port.m_portNumber = PortNumberFromText(portText);
-  port.m_speed = kInitializeSpeeds[0];
+  // Also releases what a failed first open may still hold.
+  ScopedPortClose portClose(port);
+  port.SetParams(PortNumberFromText(choices.comPort), kWriteSpeeds[0]);
   if (port.Open() != kPortOk) {
-    feedback.ShowMessage("No Port Connection!");
-    port.Close();  // releases what a failed open may still hold
-  } else if (!FindRadio(port, feedback)) {
-    port.LeaveCommandMode(kGiveUpLeaveMs);
-    port.Close();
-    feedback.ShowMessage("Could not Connect");
-  } else {
-    port.Purge();
-    if (vorlithForm) {
-      // Vorlith radios take the long line one character per write.
-      for (char c : line) port.Write(&c, 1);
-    } else {
-      port.Write(line.data(), static_cast<std::int16_t>(line.size()));
-    }
-    port.ReadLine(kEchoMs);
-    std::string reply = port.ReadLine(kReplyMs);
-    feedback.ShowMessage(ReplyMessage(reply, role));
-    port.LeaveCommandMode(kLeaveMs);
-    port.Close();
+    feedback.ShowMessage(message::kNoPortConnection);
+    return;
   }
-  feedback.EnableTrigger(true);
+  if (!FindRadio(port, clock, feedback)) {
+    LeaveCommandMode(port, clock, kGiveUpLeaveMs);
+    portClose.CloseNow();
+    feedback.ShowMessage(message::kCouldNotConnect);
+    return;
+  }
+  port.Purge();
+  if (vorlithForm) {
+    // Vorlith radios take the long line one character per write.
+    for (char c : line) port.Write(&c, 1);
+  } else {
+    port.Write(line.data(), static_cast<std::int16_t>(line.size()));
+  }
+  ReadLine(port, clock, kEchoMs);
+  std::string reply = ReadLine(port, clock, kReplyMs);
+  feedback.ShowMessage(ReplyMessage(reply, role));
+  LeaveCommandMode(port, clock, kLeaveMs);
 }
 
 }  // namespace zorveth

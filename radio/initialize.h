@@ -6,15 +6,13 @@
 #include "radio/command_mode.h"
 #include "radio/configure.h"
 #include "radio/operation_feedback.h"
-#include "radio/serial_port.h"
+#include "radio/radio_port.h"
 #include "settings/advanced_settings.h"
 
 namespace zorveth {
 
-inline constexpr const char* kVorlithTechnology = "Vorlith Radio Control";
-
-// The initialization line: the long form for "Vorlith Radio Control"
-// (compared exactly), the short form for every other technology text.
+// The initialization line: the long form for kVorlithTechnology (compared
+// exactly), the short form for every other technology text.
 std::string BuildInitializationLine(bool vorlithForm, std::int32_t channel,
                                     const AdvancedSettings& settings, RadioRole role,
                                     std::int32_t newBaudRate);
@@ -23,6 +21,6 @@ std::string BuildInitializationLine(bool vorlithForm, std::int32_t channel,
 // settings, after the user has confirmed. The port is the operation's own,
 // closed on every path.
 void InitializeRadio(RadioRole role, const LinkChoices& choices, const AdvancedSettings& settings,
-                     CSerialPort& port, OperationFeedback& feedback);
+                     CRadioPort& port, Clock& clock, OperationFeedback& feedback);
 
 }  // namespace zorveth

@@ -37,6 +37,21 @@ class ScopedWaitCursor {
   OperationFeedback& m_feedback;
 };
 
+// Greys the button that started the operation for its lifetime, so every
+// path enables it again.
+class ScopedTriggerDisabled {
+ public:
+  explicit ScopedTriggerDisabled(OperationFeedback& feedback) : m_feedback(feedback) {
+    m_feedback.EnableTrigger(false);
+  }
+  ~ScopedTriggerDisabled() { m_feedback.EnableTrigger(true); }
+  ScopedTriggerDisabled(const ScopedTriggerDisabled&) = delete;
+  ScopedTriggerDisabled& operator=(const ScopedTriggerDisabled&) = delete;
+
+ private:
+  OperationFeedback& m_feedback;
+};
+
 // Receives report lines, appended in order at the end of a result list.
 class LineSink {
  public:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace zorveth {
 
@@ -10,30 +11,75 @@ inline constexpr std::int16_t kPortWriteFailed = -100;
 inline constexpr std::int16_t kPortOpenFailed = -101;
 inline constexpr std::int16_t kPortCloseFailed = -102;
 
+// How long ReadByte waits for a byte before it gives up.
+inline constexpr std::uint32_t kReadByteTimeoutMs = 50;
+
 // The byte stream to the radios. Everything above it (command mode and the
-// radio operations) is written against this interface and does its own
-// waiting by calling ReadByte, which returns after at most about 50 ms.
+// radio operations) is written against this interface plus a Clock and does
+// its own waiting by calling ReadByte. A new kind of port (serial device,
+// network port, tracing decorator, test fake) is one class implementing it.
+//
+// The contract every implementation keeps:
+// - Calling order: SetParams, Open, then any number of Purge, Write and
+//   ReadByte, then Close. The speed is changed by Close, SetParams, Open.
+// - A failed Open may still hold the device (a half-configured line): the
+//   caller releases it with Close after a failed Open as well. LastOpenError
+//   then says why, in words a user can act on; it is empty after a
+//   successful Open.
+// - Close releases the device and forgets it: a second Close returns
+//   kPortCloseFailed and touches nothing. Destroying a port object never
+//   closes its device; only Close does.
+// - The first Write after every Open applies the 50 ms read time-out before
+//   it sends; until then reads run under whatever the device had. Every
+//   caller writes before it reads.
+// - ReadByte returns as soon as a byte is there, or after about 50 ms with
+//   nothing. It keeps that pace on a failed, closed or hung-up device too, so
+//   the callers' wait loops never turn into busy loops.
 class CRadioPort {
  public:
+  virtual ~CRadioPort() = default;
+
+  // The COM port number and line speed the next Open uses; touches nothing
+  // else.
+  virtual void SetParams(std::int16_t portNumber, std::uint32_t speed) = 0;
+  virtual std::int16_t PortNumber() const = 0;
+  virtual std::uint32_t Speed() const = 0;
+
+  // kPortOk, or kPortOpenFailed on any failure.
   virtual std::int16_t Open() = 0;
+  // kPortOk, or kPortCloseFailed when nothing was open or the system refused.
   virtual std::int16_t Close() = 0;
-  // Writes length bytes (0 to 32767). The first Write after every Open first
-  // applies the 50 ms read time-out.
+  // Writes length bytes (0 to 32767): kPortOk or kPortWriteFailed.
   virtual std::int16_t Write(const void* data, std::int16_t length) = 0;
   // 1 when a byte arrived and was stored in *byte; 0 on time-out or failure,
   // leaving *byte untouched.
   virtual std::int16_t ReadByte(std::uint8_t* byte) = 0;
   // Discards bytes received but not yet read; nothing being sent is touched.
   virtual bool Purge() = 0;
-  // Destroying a port never closes its device; only Close does.
-  virtual ~CRadioPort() = default;
 
-  bool TimeoutsPending() const { return m_timeoutsPending; }
+  // Why the last Open failed; empty after a successful one.
+  virtual std::string LastOpenError() const = 0;
+};
 
- protected:
-  // Set by every Open, cleared by the first Write that applies the read
-  // time-outs.
-  bool m_timeoutsPending = false;
+// Closes the port when it goes out of scope, so every path of an operation
+// releases the device (also after a failed Open, which may hold it). CloseNow
+// closes it earlier where an operation must release it before telling the
+// user; the port is then closed exactly once.
+class ScopedPortClose {
+ public:
+  explicit ScopedPortClose(CRadioPort& port) : m_port(port) {}
+  ~ScopedPortClose() { CloseNow(); }
+  ScopedPortClose(const ScopedPortClose&) = delete;
+  ScopedPortClose& operator=(const ScopedPortClose&) = delete;
+
+  void CloseNow() {
+    if (m_open) m_port.Close();
+    m_open = false;
+  }
+
+ private:
+  CRadioPort& m_port;
+  bool m_open = true;
 };
 
 }  // namespace zorveth

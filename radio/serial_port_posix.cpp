@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <optional>
 
 #include "radio/serial_port.h"
 #include "settings/port_map.h"
@@ -20,67 +21,26 @@
 namespace zorveth {
 namespace {
 
-constexpr int kReadTimeoutMs = 50;
+// The line speeds termios knows by constant.
+struct SpeedEntry {
+  std::uint32_t baud;
+  speed_t constant;
+};
+constexpr SpeedEntry kSpeeds[] = {
+    {50, B50},           {75, B75},           {110, B110},         {134, B134},
+    {150, B150},         {200, B200},         {300, B300},         {600, B600},
+    {1200, B1200},       {1800, B1800},       {2400, B2400},       {4800, B4800},
+    {9600, B9600},       {19200, B19200},     {38400, B38400},     {57600, B57600},
+    {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
+    {576000, B576000},   {921600, B921600},   {1000000, B1000000}, {1152000, B1152000},
+    {1500000, B1500000}, {2000000, B2000000},
+};
 
-speed_t SpeedConstant(std::uint32_t speed, bool& known) {
-  known = true;
-  switch (speed) {
-    case 50:
-      return B50;
-    case 75:
-      return B75;
-    case 110:
-      return B110;
-    case 134:
-      return B134;
-    case 150:
-      return B150;
-    case 200:
-      return B200;
-    case 300:
-      return B300;
-    case 600:
-      return B600;
-    case 1200:
-      return B1200;
-    case 1800:
-      return B1800;
-    case 2400:
-      return B2400;
-    case 4800:
-      return B4800;
-    case 9600:
-      return B9600;
-    case 19200:
-      return B19200;
-    case 38400:
-      return B38400;
-    case 57600:
-      return B57600;
-    case 115200:
-      return B115200;
-    case 230400:
-      return B230400;
-    case 460800:
-      return B460800;
-    case 500000:
-      return B500000;
-    case 576000:
-      return B576000;
-    case 921600:
-      return B921600;
-    case 1000000:
-      return B1000000;
-    case 1152000:
-      return B1152000;
-    case 1500000:
-      return B1500000;
-    case 2000000:
-      return B2000000;
-    default:
-      known = false;
-      return B0;
+std::optional<speed_t> SpeedConstant(std::uint32_t baud) {
+  for (const auto& entry : kSpeeds) {
+    if (entry.baud == baud) return entry.constant;
   }
+  return std::nullopt;
 }
 
 std::int64_t MonotonicMs() {
@@ -104,7 +64,54 @@ int ModemBits(int fd, unsigned long request, int bits) {
 
 }  // namespace
 
-CSerialPort::CSerialPort(Clock& clock) : m_clock(clock) {}
+// Whether this port set the exclusive-use flag (and so must clear it), and
+// whether the device lets us raise RTS only while sending.
+struct CSerialPort::DeviceState {
+  bool exclusive = false;
+  bool rtsWhileSending = false;
+};
+
+CSerialPort::CSerialPort() : m_device(std::make_unique<DeviceState>()) {}
+CSerialPort::~CSerialPort() = default;
+
+namespace {
+
+// Raw 8N1 at the given speed, receiver on, modem control lines ignored for
+// the data path; hardware (CTS) flow control stays as the device had it.
+// Returns the failing step's words, or nullptr.
+const char* SetRawLine(int fd, speed_t speed) {
+  struct termios tio {};
+  if (tcgetattr(fd, &tio) != 0) return "cannot read line settings: ";
+  tcflag_t ctsFlow = tio.c_cflag & CRTSCTS;
+  tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF |
+                   IXANY | INPCK | IGNPAR);
+  tio.c_oflag &= ~OPOST;
+  tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+  tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
+  tio.c_cflag |= CS8 | CREAD | CLOCAL | ctsFlow;
+  tio.c_cc[VMIN] = 1;
+  tio.c_cc[VTIME] = 0;
+  if (cfsetispeed(&tio, speed) != 0 || cfsetospeed(&tio, speed) != 0 ||
+      tcsetattr(fd, TCSANOW, &tio) != 0) {
+    return "cannot set line settings: ";
+  }
+  // Blocking writes from here on; reads wait in poll() only.
+  int flags = fcntl(fd, F_GETFL);
+  if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  return nullptr;
+}
+
+// DTR low while open; RTS raised only while sending. A pty refuses modem
+// control ioctls, which is fine: it has no such lines. True when the device
+// has the lines, so Write must raise and drop RTS around each send.
+bool LowerModemLines(int fd) {
+  int lines = 0;
+  if (ioctl(fd, TIOCMGET, &lines) != 0) return false;
+  ModemBits(fd, TIOCMBIC, TIOCM_DTR | TIOCM_RTS);
+  return true;
+}
+
+}  // namespace
 
 std::int16_t CSerialPort::Open() {
   // No caller opens an open port, but never leak a descriptor if one does;
@@ -112,8 +119,7 @@ std::int16_t CSerialPort::Open() {
   if (m_handle != kInvalidHandle) Close();
   m_timeoutsPending = true;
   m_lastOpenError.clear();
-  m_rtsWhileSending = false;
-  m_exclusive = false;
+  *m_device = DeviceState{};
 
   std::string name = "COM" + std::to_string(m_portNumber);
   auto device = ResolveComPort(m_portNumber);
@@ -145,42 +151,15 @@ std::int16_t CSerialPort::Open() {
   // Exclusive use: TIOCEXCL keeps other openers out (except root), the
   // advisory lock also tells root-run programs and a second instance.
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) return fail("");
-  m_exclusive = ioctl(fd, TIOCEXCL) == 0;
+  m_device->exclusive = ioctl(fd, TIOCEXCL) == 0;
 
-  struct termios tio {};
-  if (tcgetattr(fd, &tio) != 0) return fail("cannot read line settings: ");
-  bool known = false;
-  speed_t speed = SpeedConstant(m_speed, known);
-  if (!known) {
+  auto speed = SpeedConstant(m_speed);
+  if (!speed) {
     m_lastOpenError = name + " (" + path + "): unsupported speed " + std::to_string(m_speed);
     return kPortOpenFailed;
   }
-  // Raw 8N1, receiver on, modem control lines ignored for the data path.
-  // Hardware (CTS) flow control stays as the device had it.
-  tcflag_t ctsFlow = tio.c_cflag & CRTSCTS;
-  tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF |
-                   IXANY | INPCK | IGNPAR);
-  tio.c_oflag &= ~OPOST;
-  tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-  tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
-  tio.c_cflag |= CS8 | CREAD | CLOCAL | ctsFlow;
-  tio.c_cc[VMIN] = 1;
-  tio.c_cc[VTIME] = 0;
-  if (cfsetispeed(&tio, speed) != 0 || cfsetospeed(&tio, speed) != 0 ||
-      tcsetattr(fd, TCSANOW, &tio) != 0) {
-    return fail("cannot set line settings: ");
-  }
-  // Blocking writes from here on; reads wait in poll() only.
-  int flags = fcntl(fd, F_GETFL);
-  if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-
-  // DTR low while open; RTS raised only while sending. A pty refuses modem
-  // control ioctls, which is fine: it has no such lines.
-  int lines = 0;
-  if (ioctl(fd, TIOCMGET, &lines) == 0) {
-    ModemBits(fd, TIOCMBIC, TIOCM_DTR | TIOCM_RTS);
-    m_rtsWhileSending = true;
-  }
+  if (const char* failedStep = SetRawLine(fd, *speed)) return fail(failedStep);
+  m_device->rtsWhileSending = LowerModemLines(fd);
   return kPortOk;
 }
 
@@ -188,8 +167,8 @@ std::int16_t CSerialPort::Close() {
   if (m_handle == kInvalidHandle) return kPortCloseFailed;
   int fd = static_cast<int>(m_handle);
   // TIOCEXCL outlives the descriptor on a pty; clear it for the next opener.
-  if (m_exclusive) ioctl(fd, TIOCNXCL);
-  m_exclusive = false;
+  if (m_device->exclusive) ioctl(fd, TIOCNXCL);
+  m_device->exclusive = false;
   int result = ::close(fd);
   // Forget the descriptor even when close reported an error: its number may
   // be reused at once, and closing it again would close someone else's file.
@@ -210,7 +189,7 @@ std::int16_t CSerialPort::Write(const void* data, std::int16_t length) {
     m_timeoutsPending = false;
   }
   if (length < 0) return kPortWriteFailed;
-  if (m_rtsWhileSending) ModemBits(fd, TIOCMBIS, TIOCM_RTS);
+  if (m_device->rtsWhileSending) ModemBits(fd, TIOCMBIS, TIOCM_RTS);
   const auto* bytes = static_cast<const std::uint8_t*>(data);
   std::size_t remaining = static_cast<std::size_t>(length);
   bool ok = true;
@@ -224,7 +203,7 @@ std::int16_t CSerialPort::Write(const void* data, std::int16_t length) {
     bytes += written;
     remaining -= static_cast<std::size_t>(written);
   }
-  if (m_rtsWhileSending) {
+  if (m_device->rtsWhileSending) {
     // Drop RTS only once the last byte has left the UART.
     tcdrain(fd);
     ModemBits(fd, TIOCMBIC, TIOCM_RTS);
@@ -233,7 +212,7 @@ std::int16_t CSerialPort::Write(const void* data, std::int16_t length) {
 }
 
 std::int16_t CSerialPort::ReadByte(std::uint8_t* byte) {
-  std::int64_t deadline = MonotonicMs() + kReadTimeoutMs;
+  std::int64_t deadline = MonotonicMs() + kReadByteTimeoutMs;
   if (m_handle == kInvalidHandle) {
     SleepUntil(deadline);
     return 0;

@@ -12,7 +12,7 @@
 namespace zorveth {
 namespace {
 
-constexpr DWORD kReadTimeoutMs = 50;
+constexpr DWORD kReadTimeoutMs = kReadByteTimeoutMs;
 
 // The flags word sits right after DCBlength and BaudRate. Work on it as the
 // 32-bit word the hardware documentation describes rather than trusting the
@@ -82,14 +82,17 @@ std::string PortErrorText(std::int16_t portNumber, unsigned long error) {
   return text;
 }
 
-CSerialPort::CSerialPort(Clock& clock) : m_clock(clock) {}
+// The driver toggles RTS itself and share mode 0 makes the open exclusive:
+// nothing about the open device needs keeping here.
+struct CSerialPort::DeviceState {};
+
+CSerialPort::CSerialPort() : m_device(std::make_unique<DeviceState>()) {}
+CSerialPort::~CSerialPort() = default;
 
 std::int16_t CSerialPort::Open() {
   // No caller opens an open port, but never leak a handle if one does.
   if (IsUsable(m_handle)) Close();
   m_lastOpenError.clear();
-  m_rtsWhileSending = false;
-  m_exclusive = false;
 
   char device[32];
   std::snprintf(device, sizeof device, "\\\\.\\COM%d", static_cast<int>(m_portNumber));
@@ -124,7 +127,6 @@ std::int16_t CSerialPort::Open() {
     m_lastOpenError = PortErrorText(m_portNumber, error);
     return kPortOpenFailed;
   }
-  m_rtsWhileSending = rtsToggled;
   return kPortOk;
 }
 

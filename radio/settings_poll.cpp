@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "settings/text_numbers.h"
+
 namespace zorveth {
 namespace {
 
@@ -20,26 +22,28 @@ bool SettingsPoll::PollAtSpeed(RadioRole role, std::uint32_t speed) {
   ScopedWaitCursor waitCursor(m_feedback);
   m_feedback.Progress(std::string("trying ") + RoleName(role) + " at " + std::to_string(speed) +
                       " baud...");
-  m_port.SetParams(PortNumberFromText(m_portText), speed);
+  // The poll dialog keeps the port text without its "COM" from the first
+  // poll on.
+  const std::int16_t portNumber = PortNumberFromText(m_portText);
+  m_portText = WithoutCom(m_portText);
+  m_port.SetParams(portNumber, speed);
 
+  ScopedPortClose portClose(m_port);
+  if (m_port.Open() != kPortOk) return false;
+  const int attempts = role == RadioRole::Client ? kClientAttempts : 1;
   bool answered = false;
-  if (m_port.Open() == kPortOk) {
-    int attempts = role == RadioRole::Client ? kClientAttempts : 1;
-    for (int i = 0; i < attempts && !answered; ++i) {
-      answered = m_port.EnterCommandMode(role, kPromptTimeoutMs);
-    }
-    if (answered) {
-      if (role == RadioRole::Client) m_port.GetClock().SleepMs(kClientSettleMs);
-      ReportSettings(speed);
-      // The Client sometimes misses the first exit command; the Server is
-      // told once.
-      for (int i = 0; i < attempts; ++i) {
-        if (m_port.LeaveCommandMode(kLeaveTimeoutMs)) break;
-      }
-    }
+  for (int i = 0; i < attempts && !answered; ++i) {
+    answered = EnterCommandMode(m_port, m_clock, role, kPromptTimeoutMs);
   }
-  m_port.Close();
-  return answered;
+  if (!answered) return false;
+  if (role == RadioRole::Client) m_clock.SleepMs(kClientSettleMs);
+  ReportSettings(speed);
+  // The Client sometimes misses the first exit command; the Server is told
+  // once.
+  for (int i = 0; i < attempts; ++i) {
+    if (LeaveCommandMode(m_port, m_clock, kLeaveTimeoutMs)) break;
+  }
+  return true;
 }
 
 bool SettingsPoll::PollServerAtSpeed(std::uint32_t speed) {
@@ -52,13 +56,14 @@ bool SettingsPoll::PollClientAtSpeed(std::uint32_t speed) {
 
 void SettingsPoll::ReportSettings(std::uint32_t speed) {
   std::array<std::uint16_t, kRegisters.size()> values{};
-  for (std::size_t i = 0; i < kRegisters.size(); ++i) values[i] = m_port.QueryValue(kRegisters[i]);
+  for (std::size_t i = 0; i < kRegisters.size(); ++i)
+    values[i] = QueryValue(m_port, m_clock, kRegisters[i]);
   const auto [channel, packetLength, role, systemId, attempts, signal, revision] = values;
 
   // The revision is informative only; every other register must have read.
   for (std::size_t i = 0; i + 1 < kRegisters.size(); ++i) {
     if (values[i] == kQueryFailed) {
-      m_feedback.ShowMessage("Error During Read");
+      m_feedback.ShowMessage(message::kErrorDuringRead);
       return;
     }
   }
@@ -83,14 +88,14 @@ void SettingsPoll::PollServer() {
   for (std::uint32_t speed : kPollSpeeds) {
     if (PollServerAtSpeed(speed)) return;
   }
-  m_feedback.ShowMessage("Polling Server Failed");
+  m_feedback.ShowMessage(message::kPollingServerFailed);
 }
 
 void SettingsPoll::PollClient() {
   for (std::uint32_t speed : kPollSpeeds) {
     if (PollClientAtSpeed(speed)) return;
   }
-  m_feedback.ShowMessage("Polling Client Failed");
+  m_feedback.ShowMessage(message::kPollingClientFailed);
 }
 
 void SettingsPoll::PollBoth() {
@@ -98,11 +103,11 @@ void SettingsPoll::PollBoth() {
     if (PollServerAtSpeed(speed)) {
       // Both radios of a link share one speed: the Client is asked only at
       // the speed the Server answered at.
-      if (!PollClientAtSpeed(speed)) m_feedback.ShowMessage("Polling Client Failed");
+      if (!PollClientAtSpeed(speed)) m_feedback.ShowMessage(message::kPollingClientFailed);
       return;
     }
   }
-  m_feedback.ShowMessage("Polling Failed");
+  m_feedback.ShowMessage(message::kPollingFailed);
 }
 
 }  // namespace zorveth

@@ -3,22 +3,26 @@
 #include <cstdint>
 #include <string>
 
+#include "radio/clock.h"
+#include "radio/command_mode.h"
+#include "radio/link_protocol.h"
 #include "radio/operation_feedback.h"
-#include "radio/serial_port.h"
+#include "radio/radio_port.h"
 
 namespace zorveth {
-
-// Probe speeds of a poll, fastest first.
-inline constexpr std::uint32_t kPollSpeeds[] = {38400, 19200, 9600, 4800, 2400};
 
 // Reads the settings of the Server, the Client or both and appends an
 // eleven-line report per radio to the result list. The poll dialog owns the
 // port text, the port and the list; these operations only borrow them.
 class SettingsPoll {
  public:
-  SettingsPoll(std::string& portText, CSerialPort& port, LineSink& results,
+  SettingsPoll(std::string& portText, CRadioPort& port, Clock& clock, LineSink& results,
                OperationFeedback& feedback)
-      : m_portText(portText), m_port(port), m_results(results), m_feedback(feedback) {}
+      : m_portText(portText),
+        m_port(port),
+        m_clock(clock),
+        m_results(results),
+        m_feedback(feedback) {}
 
   bool PollServerAtSpeed(std::uint32_t speed);
   bool PollClientAtSpeed(std::uint32_t speed);
@@ -31,7 +35,8 @@ class SettingsPoll {
   bool PollAtSpeed(RadioRole role, std::uint32_t speed);
 
   std::string& m_portText;
-  CSerialPort& m_port;
+  CRadioPort& m_port;
+  Clock& m_clock;
   LineSink& m_results;
   OperationFeedback& m_feedback;
 };

@@ -38,4 +38,21 @@ bool SaveAdvancedSettings(const AdvancedSettings& settings) {
   return ini.Save(kSettingsFileName);
 }
 
+const char* AdvancedSettingsRangeError(const AdvancedSettings& settings) {
+  struct RangeCheck {
+    std::int32_t value;
+    std::int32_t maximum;
+    const char* message;
+  };
+  const RangeCheck checks[] = {
+      {settings.fixedPacketLength, 2047, "Packet Length has to be between 0 - 2047"},
+      {settings.retryNumber, 255, "Retry Number has to be between 0 - 255"},
+      {settings.systemIdentification, 65535, "System ID has to be between 0 - 65535"},
+  };
+  for (const auto& check : checks) {
+    if (check.value < 0 || check.value > check.maximum) return check.message;
+  }
+  return nullptr;
+}
+
 }  // namespace zorveth

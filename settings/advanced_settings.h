@@ -14,6 +14,13 @@ struct AdvancedSettings {
 
 inline constexpr const char* kSettingsFileName = "SkelvarRadio.ini";
 
+// The message for the first setting out of the range the radios take
+// (packet length 0 to 2047, retries 0 to 255, system ID 0 to 65535, checked
+// in that order), or nullptr when all three are in range.
+const char* AdvancedSettingsRangeError(const AdvancedSettings& settings);
+
+inline constexpr const char* kUnableToSaveSettings = "Unable to Save Settings";
+
 // Reads "SkelvarRadio.ini" in the working directory; a missing file, section
 // or key gives that setting's default (a missing file is created empty).
 AdvancedSettings LoadAdvancedSettings();

@@ -2,12 +2,12 @@
 
 #include <cstdio>
 #include <fstream>
-#include <limits>
 #include <string_view>
 #include <system_error>
 
 #include "settings/atomic_file.h"
 #include "settings/text_compare.h"
+#include "settings/text_numbers.h"
 
 namespace zorveth {
 
@@ -135,28 +135,8 @@ bool CIniFile::GetInt(const std::string& section, const std::string& key,
   if (header < 0) return false;
   std::string text;
   if (FindKey(header + 1, key, text) < 0) return false;
-  value = ParseLeadingInt(text);
+  value = LeadingInteger(text);
   return true;
-}
-
-std::int32_t ParseLeadingInt(const std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  // Accumulate the magnitude in 64 bits and stop growing it once it is past
-  // the 32-bit range, so any number of digits saturates instead of wrapping.
-  constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-  std::int64_t magnitude = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    if (magnitude <= kLimit) magnitude = magnitude * 10 + (text[i] - '0');
-  }
-  if (negative) {
-    return magnitude >= kLimit ? std::numeric_limits<std::int32_t>::min()
-                               : static_cast<std::int32_t>(-magnitude);
-  }
-  return magnitude >= kLimit ? std::numeric_limits<std::int32_t>::max()
-                             : static_cast<std::int32_t>(magnitude);
 }
 
 }  // namespace zorveth

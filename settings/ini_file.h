@@ -49,7 +49,7 @@ class CIniFile {
   // after the header, so keys added one after another end up in reverse
   // order. False only when section is empty.
   bool SetInt(const std::string& section, const std::string& key, std::int32_t value);
-  // Reads the key's value as a leading integer (see ParseLeadingInt). False,
+  // Reads the key's value as a leading integer (see LeadingInteger). False,
   // and value untouched, when the section or key is missing.
   bool GetInt(const std::string& section, const std::string& key, std::int32_t& value) const;
 
@@ -60,10 +60,5 @@ class CIniFile {
  private:
   std::vector<std::string> m_lines;
 };
-
-// The leading integer of a text: white space skipped, an optional sign, then
-// decimal digits up to the first other character; 0 without digits. A
-// number beyond 32 bits saturates at INT32_MIN or INT32_MAX.
-std::int32_t ParseLeadingInt(const std::string& text);
 
 }  // namespace zorveth

@@ -9,19 +9,14 @@ void PortList::AppendEntry(const std::string& text) {
 }
 
 bool PortList::SelectByPrefix(int startIndex, const std::string& prefix) {
-  const int count = static_cast<int>(m_entries.size());
-  if (count == 0) return false;
-  // Like a combo box: the entries after startIndex, then around from the top;
-  // -1 (or anything out of range) searches the whole list from the top.
-  int first = (startIndex < 0 || startIndex >= count) ? 0 : startIndex + 1;
-  for (int step = 0; step < count; ++step) {
-    int index = (first + step) % count;
-    if (StartsWithIgnoringCase(m_entries[static_cast<std::size_t>(index)], prefix)) {
-      m_selected = index;
-      return true;
-    }
-  }
-  return false;
+  // Searched like a combo box, so the saved port selects the same entry
+  // here as in the dialog.
+  const int index = FindByPrefix(
+      static_cast<int>(m_entries.size()), startIndex, prefix,
+      [this](int i) -> const std::string& { return m_entries[static_cast<std::size_t>(i)]; });
+  if (index < 0) return false;
+  m_selected = index;
+  return true;
 }
 
 void PortList::SelectIndex(int index) {

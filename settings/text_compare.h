@@ -24,4 +24,20 @@ inline bool StartsWithIgnoringCase(std::string_view text, std::string_view prefi
   return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
+// The prefix search of a combo box over count entries (entryAt(i) gives the
+// text of entry i): the entries after startIndex first, wrapping round to
+// startIndex itself last; a start outside the list searches from the top.
+// The index of the first entry that starts with prefix, ignoring ASCII
+// letter case, or -1.
+template <typename EntryAt>
+int FindByPrefix(int count, int startIndex, std::string_view prefix, EntryAt entryAt) {
+  if (count <= 0) return -1;
+  const int first = (startIndex < 0 || startIndex >= count) ? 0 : startIndex + 1;
+  for (int step = 0; step < count; ++step) {
+    const int index = (first + step) % count;
+    if (StartsWithIgnoringCase(entryAt(index), prefix)) return index;
+  }
+  return -1;
+}
+
 }  // namespace zorveth

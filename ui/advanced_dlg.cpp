@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "radio/command_mode.h"
+#include "settings/text_numbers.h"
 #include "ui/templates/templates.h"
 
 namespace zorveth::ui {
@@ -14,19 +14,6 @@ std::string Format(std::int32_t value) {
   std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
   return text;
 }
-
-struct RangeCheck {
-  int editId;
-  std::int32_t maximum;
-  const char* message;
-};
-
-// In the order the user is told about them; all start at 0.
-constexpr RangeCheck kChecks[] = {
-    {kPacketLengthEdit, 2047, "Packet Length has to be between 0 - 2047"},
-    {kRetryNumberEdit, 255, "Retry Number has to be between 0 - 255"},
-    {kSystemIdEdit, 65535, "System ID has to be between 0 - 65535"},
-};
 
 }  // namespace
 
@@ -53,21 +40,20 @@ bool CAdvancedDlg::OnCommand(const Command& command) {
 }
 
 void CAdvancedDlg::Apply() {
-  std::int32_t values[3];
-  for (int i = 0; i < 3; ++i) {
-    values[i] = LeadingInteger(GetToolkit().ControlText(Handle(), kChecks[i].editId));
+  auto valueOf = [this](int editId) {
+    return LeadingInteger(GetToolkit().ControlText(Handle(), editId));
+  };
+  const AdvancedSettings typed = {valueOf(kPacketLengthEdit), valueOf(kRetryNumberEdit),
+                                  valueOf(kSystemIdEdit)};
+  if (const char* rangeError = AdvancedSettingsRangeError(typed)) {
+    MessageBox(rangeError);
+    return;
   }
-  for (int i = 0; i < 3; ++i) {
-    if (values[i] < 0 || values[i] > kChecks[i].maximum) {
-      MessageBox(kChecks[i].message);
-      return;
-    }
-  }
-  m_settings = {values[0], values[1], values[2]};
+  m_settings = typed;
   m_applied = true;
   // The values hold for this run either way; the user must know they will
   // be gone at the next start.
-  if (!m_services.saveSettings(m_settings)) MessageBox("Unable to Save Settings");
+  if (!m_services.saveSettings(m_settings)) MessageBox(kUnableToSaveSettings);
   OnOK();
 }
 

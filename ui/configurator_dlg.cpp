@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "radio/link_protocol.h"
 #include "ui/advanced_dlg.h"
 #include "ui/dialog_feedback.h"
 #include "ui/init_radio_dlg.h"
@@ -48,10 +49,10 @@ bool CConfiguratorDlg::InitDialog() {
     if (!about.empty()) toolkit.AppendSystemMenuItem(Handle(), kSystemMenuAbout, about);
   }
   toolkit.SetWindowIcon(Handle(), m_icon);
-  Select(kTechnologyList, "Vorlith Radio Control");
-  Select(kNewBaudRateList, "19200");
+  Select(kTechnologyList, std::string(kVorlithTechnology));
+  Select(kNewBaudRateList, std::string(kDefaultNewBaudRate));
   ApplyTechnology();
-  Select(kChannelList, "67");
+  Select(kChannelList, std::string(DefaultChannel(kVorlithTechnology)));
 
   ComboPortList ports(*this, kComPortList);
   if (m_services.listSerialPorts(ports) != 0) {
@@ -71,21 +72,21 @@ void CConfiguratorDlg::ApplyTechnology() {
   if (technology == 0) {
     for (const char* channel : kVorlithChannels)
       toolkit.ComboAppend(Handle(), kChannelList, channel);
-    Select(kChannelList, "67");
-    Select(kNewBaudRateList, "19200");
+    Select(kChannelList, std::string(DefaultChannel(kVorlithTechnology)));
+    Select(kNewBaudRateList, std::string(kDefaultNewBaudRate));
     return;
   }
   if (technology == 1) {
     for (const char* channel : kDunmereChannels)
       toolkit.ComboAppend(Handle(), kChannelList, channel);
-    Select(kChannelList, "53");
+    Select(kChannelList, std::string(DefaultChannel(kDunmereTechnology)));
   } else {
     for (int channel = 0; channel < kOtherChannelCount; ++channel) {
       char text[16];
       std::snprintf(text, sizeof text, "%d", channel);
       toolkit.ComboAppend(Handle(), kChannelList, text);
     }
-    Select(kChannelList, "25");
+    Select(kChannelList, std::string(DefaultChannel(kOtherTechnology)));
   }
   Select(kNewBaudRateList, "57600");
 }
@@ -133,7 +134,8 @@ bool CConfiguratorDlg::OnCommand(const Command& command) {
 
 void CConfiguratorDlg::ConfigureRadios() {
   DialogFeedback feedback(*this, kConfigureButton);
-  RadioConfigurator(*m_port, feedback).ConfigureRadios(CurrentChoices(), m_settings);
+  RadioConfigurator(*m_port, *m_services.clock, feedback)
+      .ConfigureRadios(CurrentChoices(), m_settings);
 }
 
 void CConfiguratorDlg::OpenPollDialog() {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "radio/configure.h"
-#include "radio/serial_port.h"
+#include "radio/radio_port.h"
 #include "settings/advanced_settings.h"
 #include "ui/dialog.h"
 #include "ui/dialog_services.h"
@@ -41,7 +41,7 @@ class CConfiguratorDlg : public CDialog {
   void ShowAbout();
 
   DialogServices& m_services;
-  std::unique_ptr<CSerialPort> m_port;
+  std::unique_ptr<CRadioPort> m_port;
   AdvancedSettings m_settings;
   const IconResource& m_icon;
 };

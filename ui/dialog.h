@@ -27,6 +27,7 @@ class CDialog : public DialogEvents {
   const DialogTemplate& Template() const { return m_template; }
   WindowHandle Handle() const { return m_handle; }
   Toolkit& GetToolkit() { return m_toolkit; }
+  const Toolkit& GetToolkit() const { return m_toolkit; }
 
   // The dialog's default actions: both end it, with their result.
   virtual void OnOK() { EndDialog(kIdOk); }

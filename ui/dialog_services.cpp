@@ -1,15 +1,16 @@
 #include "ui/dialog_services.h"
 
+#include "radio/serial_port.h"
 #include "ui/pumping_clock.h"
 
 namespace zorveth::ui {
 
 std::unique_ptr<DialogServices> MakeSystemServices(Toolkit& toolkit) {
   auto services = std::make_unique<DialogServices>(toolkit);
-  services->portClock =
+  services->ownedClock =
       std::make_unique<PumpingClock>(SystemClock(), [&toolkit] { toolkit.PumpPendingEvents(); });
-  Clock* clock = services->portClock.get();
-  services->createPort = [clock] { return std::make_unique<CSerialPort>(*clock); };
+  services->clock = services->ownedClock.get();
+  services->createPort = [] { return std::make_unique<CSerialPort>(); };
   return services;
 }
 

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "radio/clock.h"
-#include "radio/serial_port.h"
+#include "radio/radio_port.h"
 #include "settings/advanced_settings.h"
 #include "settings/port_discovery.h"
 #include "ui/toolkit/toolkit.h"
@@ -22,7 +22,9 @@ struct DialogServices {
 
   Toolkit& toolkit;
   // A new, closed port object for one dialog or operation.
-  std::function<std::unique_ptr<CSerialPort>()> createPort;
+  std::function<std::unique_ptr<CRadioPort>()> createPort;
+  // The clock the operations wait on.
+  Clock* clock = &SystemClock();
   std::function<int(PortListBox&)> listSerialPorts = [](PortListBox& list) {
     return ListSerialPorts(list);
   };
@@ -33,8 +35,8 @@ struct DialogServices {
   std::function<bool(const AdvancedSettings&)> saveSettings = [](const AdvancedSettings& s) {
     return SaveAdvancedSettings(s);
   };
-  // Keeps the clock the ports of createPort wait on alive.
-  std::unique_ptr<Clock> portClock;
+  // Keeps the clock alive when the services own it.
+  std::unique_ptr<Clock> ownedClock;
 };
 
 // The real services: serial ports on the system clock, which keeps the

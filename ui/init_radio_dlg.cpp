@@ -12,9 +12,8 @@ CInitRadioDlg::CInitRadioDlg(CConfiguratorDlg& mainDialog)
       m_mainDialog(mainDialog) {}
 
 RadioRole CInitRadioDlg::SelectedRole() const {
-  return const_cast<CInitRadioDlg*>(this)->GetToolkit().IsChecked(Handle(), kClientRoleButton)
-             ? RadioRole::Client
-             : RadioRole::Server;
+  return GetToolkit().IsChecked(Handle(), kClientRoleButton) ? RadioRole::Client
+                                                             : RadioRole::Server;
 }
 
 void CInitRadioDlg::SelectRole(RadioRole role) {
@@ -44,15 +43,15 @@ void CInitRadioDlg::InitializeRadio() {
   const RadioRole role = SelectedRole();
   {
     CInitWarningDlg confirmation(GetToolkit());
-    confirmation.m_clientRole = role == RadioRole::Client ? 1 : 0;
+    confirmation.m_clientRole = role == RadioRole::Client;
     confirmation.DoModal();
-    if (confirmation.m_continue == 0) return;
+    if (!confirmation.m_continue) return;
   }
   DialogServices& services = m_mainDialog.Services();
-  std::unique_ptr<CSerialPort> port = services.createPort();
+  std::unique_ptr<CRadioPort> port = services.createPort();
   DialogFeedback feedback(*this, kInitializeButton);
   zorveth::InitializeRadio(role, m_mainDialog.CurrentChoices(), m_mainDialog.Settings(), *port,
-                           feedback);
+                           *services.clock, feedback);
 }
 
 CClientWarningPane::CClientWarningPane(Toolkit& toolkit)
@@ -73,7 +72,7 @@ bool CInitWarningDlg::InitDialog() {
     toolkit.MoveWindow(pane->Handle(), place);
     toolkit.RaiseWindow(pane->Handle());
   }
-  const bool client = m_clientRole != 0;
+  const bool client = m_clientRole;
   toolkit.ShowWindow(m_clientPane.Handle(), client);
   toolkit.ShowWindow(m_serverPane.Handle(), !client);
   return true;
@@ -81,7 +80,7 @@ bool CInitWarningDlg::InitDialog() {
 
 bool CInitWarningDlg::OnCommand(const Command& command) {
   if (IsClick(command, kContinueButton)) {
-    m_continue = 1;
+    m_continue = true;
     OnOK();
     return true;
   }

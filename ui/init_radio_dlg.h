@@ -46,12 +46,9 @@ class CInitWarningDlg : public CDialog {
  public:
   explicit CInitWarningDlg(Toolkit& toolkit);
 
-  int m_continue = 0;
-  // Set by the caller before the dialog runs: nonzero shows the client pane.
-  int m_clientRole = 0;
-
-  CClientWarningPane& ClientPane() { return m_clientPane; }
-  CServerWarningPane& ServerPane() { return m_serverPane; }
+  bool m_continue = false;
+  // Set by the caller before the dialog runs: true shows the client pane.
+  bool m_clientRole = false;
 
  protected:
   bool InitDialog() override;

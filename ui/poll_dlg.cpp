@@ -9,7 +9,8 @@ namespace zorveth::ui {
 CPollDlg::CPollDlg(DialogServices& services, std::string portText)
     : CDialog(services.toolkit, PollDialogTemplate()),
       m_portText(std::move(portText)),
-      m_port(services.createPort()) {}
+      m_port(services.createPort()),
+      m_clock(*services.clock) {}
 
 void CPollDlg::AppendLine(const std::string& line) {
   GetToolkit().ListAppend(Handle(), kResultList, line);
@@ -24,11 +25,10 @@ void CPollDlg::ClearInformation() {
 
 template <typename Poll>
 void CPollDlg::RunPoll(int buttonId, Poll poll) {
-  GetToolkit().EnableControl(Handle(), buttonId, false);
-  DialogFeedback feedback(*this, 0);
-  SettingsPoll settingsPoll(m_portText, *m_port, *this, feedback);
+  DialogFeedback feedback(*this, buttonId);
+  ScopedTriggerDisabled triggerDisabled(feedback);
+  SettingsPoll settingsPoll(m_portText, *m_port, m_clock, *this, feedback);
   poll(settingsPoll);
-  GetToolkit().EnableControl(Handle(), buttonId, true);
 }
 
 bool CPollDlg::OnCommand(const Command& command) {

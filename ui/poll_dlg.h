@@ -4,7 +4,7 @@
 #include <string>
 
 #include "radio/operation_feedback.h"
-#include "radio/serial_port.h"
+#include "radio/radio_port.h"
 #include "ui/dialog.h"
 #include "ui/dialog_services.h"
 
@@ -31,7 +31,8 @@ class CPollDlg : public CDialog, private LineSink {
   void RunPoll(int buttonId, Poll poll);
 
   std::string m_portText;
-  std::unique_ptr<CSerialPort> m_port;
+  std::unique_ptr<CRadioPort> m_port;
+  Clock& m_clock;
 };
 
 }  // namespace zorveth::ui

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "radio/serial_port.h"
 #include "radio/settings_poll.h"
 #include "tests/integration/simulated_link.h"
 #include "tests/support/expected_reports.h"
@@ -30,7 +31,7 @@ class PollOnPty : public SimulatedLink {
  protected:
   void Run(void (SettingsPoll::*operation)(), std::string text = "COM12") {
     portText = std::move(text);
-    SettingsPoll poll(portText, port, feedback, feedback);
+    SettingsPoll poll(portText, port, SystemClock(), feedback, feedback);
     (poll.*operation)();
   }
   CSerialPort port;

@@ -2,6 +2,7 @@
 // the simulator: what each radio heard, and what it applied.
 #include "radio/configure.h"
 #include "radio/initialize.h"
+#include "radio/serial_port.h"
 #include "tests/integration/simulated_link.h"
 #include "tests/support/recording_feedback.h"
 
@@ -12,11 +13,11 @@ class WriteOnPty : public SimulatedLink {
  protected:
   void Configure() {
     CSerialPort port;
-    RadioConfigurator(port, feedback).ConfigureRadios(choices, settings);
+    RadioConfigurator(port, SystemClock(), feedback).ConfigureRadios(choices, settings);
   }
   void Initialize(RadioRole role) {
     CSerialPort port;
-    InitializeRadio(role, choices, settings, port, feedback);
+    InitializeRadio(role, choices, settings, port, SystemClock(), feedback);
   }
   // The bytes the tool sent to one radio while it listened.
   std::string Heard(int slot) const { return server->HeardBy(slot); }

@@ -139,27 +139,5 @@ TEST_F(CommandModeTest, ValuesAboveSixteenBitsWrapLikeTheRegister) {
   EXPECT_EQ(QueryValue(port, clock, "ID"), 1);
 }
 
-TEST(LeadingIntegerTest, ParsesLikeTheDialogsDo) {
-  EXPECT_EQ(LeadingInteger("  -3x"), -3);
-  EXPECT_EQ(LeadingInteger("12x"), 12);
-  EXPECT_EQ(LeadingInteger("abc"), 0);
-  EXPECT_EQ(LeadingInteger("+7"), 7);
-  EXPECT_EQ(LeadingInteger("99999999999"), INT32_MAX);
-  EXPECT_EQ(LeadingInteger("-99999999999"), INT32_MIN);
-}
-
-TEST(PortNumberTest, DropsEveryComAndKeepsTheShortenedText) {
-  std::string text = "COM12";
-  EXPECT_EQ(PortNumberFromText(text), 12);
-  EXPECT_EQ(text, "12");
-  EXPECT_EQ(PortNumberFromText(text), 12);
-  std::string labelled = "COM33 (ttyUSB0)";
-  EXPECT_EQ(PortNumberFromText(labelled), 33);
-  std::string huge = "COM70000";
-  EXPECT_EQ(PortNumberFromText(huge), 0);
-  std::string empty;
-  EXPECT_EQ(PortNumberFromText(empty), 0);
-}
-
 }  // namespace
 }  // namespace zorveth::testing

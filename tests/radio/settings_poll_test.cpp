@@ -35,7 +35,7 @@ class SettingsPollTest : public ::testing::Test {
   FakeRadio client;
   RecordingFeedback feedback;
   std::string portText = "COM3";
-  SettingsPoll poll{portText, port, feedback, feedback};
+  SettingsPoll poll{portText, port, clock, feedback, feedback};
 };
 
 TEST_F(SettingsPollTest, ServerAt9600IsFoundAfterTwoSilentSpeedsAndReported) {
@@ -43,7 +43,7 @@ TEST_F(SettingsPollTest, ServerAt9600IsFoundAfterTwoSilentSpeedsAndReported) {
   EXPECT_EQ(feedback.lines, kServerReportAt9600);
   EXPECT_TRUE(feedback.messages.empty());
   EXPECT_EQ(OpenSpeeds(), (std::vector<std::uint32_t>{38400, 19200, 9600}));
-  EXPECT_EQ(port.m_portNumber, 3);
+  EXPECT_EQ(port.PortNumber(), 3);
   EXPECT_EQ(portText, "3");
   EXPECT_EQ(port.Written(9600), "+S\rATC\rATFP\rATM\rATID\rATBA\rATS\rATREV\rATE\r");
   EXPECT_FALSE(port.IsOpen());
@@ -143,7 +143,7 @@ TEST_F(SettingsPollTest, EmptyPortTextFailsEverySpeedWithOnlyTheProbeMessage) {
   portText.clear();
   port.failAllOpens = true;
   poll.PollServer();
-  EXPECT_EQ(port.m_portNumber, 0);
+  EXPECT_EQ(port.PortNumber(), 0);
   EXPECT_EQ(OpenSpeeds().size(), 5u);
   EXPECT_EQ(Count("close"), 5);
   EXPECT_EQ(feedback.messages, std::vector<std::string>{"Polling Server Failed"});

@@ -32,7 +32,7 @@ class WriteOperationTest : public ::testing::Test {
     }
     return 0;
   }
-  void Configure() { RadioConfigurator(port, feedback).ConfigureRadios(choices, settings); }
+  void Configure() { RadioConfigurator(port, clock, feedback).ConfigureRadios(choices, settings); }
 
   FakeClock clock;
   FakeSerialPort port{clock};
@@ -49,7 +49,7 @@ using AdjustRadios = std::function<void(FakeRadio& server, FakeRadio& client)>;
 
 // One operation on a fresh pair whose answers come when adjust says; its
 // one message, or a note of how many there were.
-std::string MessageOf(const std::function<void(CSerialPort&, RecordingFeedback&)>& operation,
+std::string MessageOf(const std::function<void(CRadioPort&, Clock&, RecordingFeedback&)>& operation,
                       const AdjustRadios& adjust) {
   FakeClock clock;
   FakeSerialPort port{clock};
@@ -60,27 +60,27 @@ std::string MessageOf(const std::function<void(CSerialPort&, RecordingFeedback&)
   adjust(server, client);
   ConnectRadios(port, {&server, &client});
   RecordingFeedback feedback;
-  operation(port, feedback);
+  operation(port, clock, feedback);
   if (feedback.messages.size() == 1) return feedback.messages[0];
   return std::to_string(feedback.messages.size()) + " messages";
 }
 
 std::string ConfigureWith(const AdjustRadios& adjust) {
   return MessageOf(
-      [](CSerialPort& port, RecordingFeedback& feedback) {
+      [](CRadioPort& port, Clock& clock, RecordingFeedback& feedback) {
         LinkChoices choices;
         choices.comPort = "COM3";
-        RadioConfigurator(port, feedback).ConfigureRadios(choices, AdvancedSettings{});
+        RadioConfigurator(port, clock, feedback).ConfigureRadios(choices, AdvancedSettings{});
       },
       adjust);
 }
 
 std::string InitializeWith(const AdjustRadios& adjust) {
   return MessageOf(
-      [](CSerialPort& port, RecordingFeedback& feedback) {
+      [](CRadioPort& port, Clock& clock, RecordingFeedback& feedback) {
         LinkChoices choices;
         choices.comPort = "COM3";
-        InitializeRadio(RadioRole::Client, choices, AdvancedSettings{}, port, feedback);
+        InitializeRadio(RadioRole::Client, choices, AdvancedSettings{}, port, clock, feedback);
       },
       adjust);
 }
@@ -169,7 +169,7 @@ TEST_F(ConfigureTest, TypedChannelAndBaudAreTakenByTheirLeadingDigits) {
   choices.comPort = "COM12";
   Configure();
   EXPECT_EQ(client.linesHeard.at(0), "ATC12FP262ID111BA4BR4800");
-  EXPECT_EQ(port.m_portNumber, 12);
+  EXPECT_EQ(port.PortNumber(), 12);
   choices.channel = "abc";
   Configure();
   EXPECT_EQ(client.linesHeard.at(2), "ATC0FP262ID111BA4BR4800");
@@ -263,8 +263,8 @@ using InitializeTest = WriteOperationTest;
 TEST_F(InitializeTest, VorlithClientLineGoesOneBytePerWrite) {
   server.powered = false;
   client.speed = 38400;
-  CSerialPort& p = port;
-  InitializeRadio(RadioRole::Client, choices, settings, p, feedback);
+  CRadioPort& p = port;
+  InitializeRadio(RadioRole::Client, choices, settings, p, clock, feedback);
   EXPECT_EQ(client.linesHeard.at(0), "ATC67FP262M2ID111BA4DA1TD1RF3IT0BR19200");
   auto writes = port.Writes();
   // escape, 40 single characters, exit
@@ -279,7 +279,7 @@ TEST_F(InitializeTest, OtherTechnologyServerUsesTheShortLineInOneWrite) {
   client.powered = false;
   choices.technology = "Other";
   choices.channel = "53";
-  InitializeRadio(RadioRole::Server, choices, settings, port, feedback);
+  InitializeRadio(RadioRole::Server, choices, settings, port, clock, feedback);
   EXPECT_EQ(server.linesHeard.at(0), "ATC53FP262M1ID111BA4DA1TD1BR19200");
   EXPECT_EQ(port.Written(19200), "+C\r+S\rATC53FP262M1ID111BA4DA1TD1BR19200\rATE\r");
   EXPECT_EQ(clock.Slept(), 0u);
@@ -289,14 +289,14 @@ TEST_F(InitializeTest, OtherTechnologyServerUsesTheShortLineInOneWrite) {
 TEST_F(InitializeTest, TechnologyIsComparedExactly) {
   client.powered = false;
   choices.technology = "vorlith radio control";
-  InitializeRadio(RadioRole::Client, choices, settings, port, feedback);
+  InitializeRadio(RadioRole::Client, choices, settings, port, clock, feedback);
   EXPECT_EQ(server.linesHeard.at(0), "ATC67FP262M2ID111BA4DA1TD1BR19200");
   EXPECT_EQ(feedback.messages, std::vector<std::string>{"Client Initialized"});
 }
 
 TEST_F(InitializeTest, EachSpeedTriesClientThenServerAnd2400IsNeverTried) {
   server.speed = client.speed = 2400;
-  InitializeRadio(RadioRole::Client, choices, settings, port, feedback);
+  InitializeRadio(RadioRole::Client, choices, settings, port, clock, feedback);
   for (std::uint32_t speed : {38400u, 19200u, 9600u}) EXPECT_EQ(port.Written(speed), "+C\r+S\r");
   EXPECT_EQ(port.Written(4800), "+C\r+S\rATE\r");
   EXPECT_EQ(feedback.messages, std::vector<std::string>{"Could not Connect"});
@@ -305,7 +305,7 @@ TEST_F(InitializeTest, EachSpeedTriesClientThenServerAnd2400IsNeverTried) {
 
 TEST_F(InitializeTest, FirstOpenFailingSendsNothing) {
   port.failAllOpens = true;
-  InitializeRadio(RadioRole::Client, choices, settings, port, feedback);
+  InitializeRadio(RadioRole::Client, choices, settings, port, clock, feedback);
   EXPECT_EQ(feedback.messages, std::vector<std::string>{"No Port Connection!"});
   EXPECT_TRUE(port.Writes().empty());
   EXPECT_EQ(feedback.triggerStates, (std::vector<bool>{false, true}));
@@ -326,7 +326,7 @@ TEST_F(InitializeTest, RepliesMapToMessagesShownBeforeTheExit) {
     feedback.onMessage = [&](const std::string&) {
       exitSentBeforeMessage = port.Writes().back() == "ATE\r";
     };
-    InitializeRadio(RadioRole::Server, choices, settings, port, feedback);
+    InitializeRadio(RadioRole::Server, choices, settings, port, clock, feedback);
     EXPECT_EQ(feedback.messages, std::vector<std::string>{message}) << reply;
     EXPECT_FALSE(exitSentBeforeMessage);
     EXPECT_EQ(port.Writes().back(), "ATE\r");
@@ -366,7 +366,7 @@ TEST_F(InitializeTest, EachWaitEndsAtItsTimeOut) {
 TEST_F(InitializeTest, AClientPromptPastItsWaitIsTakenAtTheServerEscapeWithoutThePause) {
   server.powered = false;
   client.promptDelayMs = 210;
-  InitializeRadio(RadioRole::Client, choices, settings, port, feedback);
+  InitializeRadio(RadioRole::Client, choices, settings, port, clock, feedback);
   EXPECT_EQ(feedback.messages, std::vector<std::string>{"Client Initialized"});
   EXPECT_EQ(port.Written(19200).substr(0, 6), "+C\r+S\r");
   EXPECT_EQ(clock.Slept(), 0u);

@@ -94,20 +94,6 @@ TEST(IniLookup, KeysBelongToTheirSectionOnly) {
   EXPECT_EQ(ini.Lines().size(), 7u);  // looking a section up never creates it
 }
 
-TEST(IniGetInt, SaturatesNumbersBeyond32Bits) {
-  const std::pair<const char*, std::int32_t> cases[] = {
-      {"2147483647", INT32_MAX},
-      {"2147483648", INT32_MAX},
-      {"99999999999999999999", INT32_MAX},
-      {"-2147483648", INT32_MIN},
-      {"-2147483649", INT32_MIN},
-      {"-99999999999999999999", INT32_MIN},
-      {" \t+17", 17},
-      {"-", 0},
-  };
-  for (const auto& [text, expected] : cases) EXPECT_EQ(ParseLeadingInt(text), expected) << text;
-}
-
 TEST(IniSetInt, NewKeysGoRightAfterTheHeaderAndSaveWithCrLf) {
   TempDir dir;
   CIniFile ini;

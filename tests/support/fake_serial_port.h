@@ -6,16 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "radio/serial_port.h"
+#include "radio/radio_port.h"
 #include "tests/support/fake_clock.h"
 
 namespace zorveth::testing {
 
-// A serial port on a fake clock. What the radio "sends" is queued with the
+// A port on a fake clock. What the radio "sends" is queued with the
 // time it becomes readable; ReadByte advances the clock like the real port
 // (to the byte's arrival, or by the 50 ms read time-out). Every operation is
 // recorded with its time so tests can check order and timing exactly.
-class FakeSerialPort : public CSerialPort {
+class FakeSerialPort : public CRadioPort {
  public:
   struct Event {
     std::uint64_t timeMs;  // since FakeClock::kStart
@@ -24,7 +24,15 @@ class FakeSerialPort : public CSerialPort {
   // Called with every write: the bytes and the speed the port is open at.
   using Responder = std::function<void(FakeSerialPort&, const std::string&, std::uint32_t)>;
 
-  explicit FakeSerialPort(FakeClock& clock) : CSerialPort(clock), m_fakeClock(clock) {}
+  explicit FakeSerialPort(FakeClock& clock) : m_fakeClock(clock) {}
+
+  void SetParams(std::int16_t portNumber, std::uint32_t speed) override {
+    m_portNumber = portNumber;
+    m_speed = speed;
+  }
+  std::int16_t PortNumber() const override { return m_portNumber; }
+  std::uint32_t Speed() const override { return m_speed; }
+  std::string LastOpenError() const override { return m_lastOpenError; }
 
   std::int16_t Open() override;
   std::int16_t Close() override;
@@ -47,6 +55,12 @@ class FakeSerialPort : public CSerialPort {
   int OpenCount() const { return m_openCount; }
   bool IsOpen() const { return m_open; }
   std::uint32_t OpenSpeed() const { return m_openSpeed; }
+  bool TimeoutsPending() const { return m_timeoutsPending; }
+
+ protected:
+  std::int16_t m_portNumber = 0;
+  std::uint32_t m_speed = 0;
+  std::string m_lastOpenError;
 
  private:
   struct Pending {
@@ -60,6 +74,7 @@ class FakeSerialPort : public CSerialPort {
   std::deque<Pending> m_rx;
   std::vector<Event> m_events;
   std::vector<std::pair<std::uint32_t, std::string>> m_writes;
+  bool m_timeoutsPending = false;
   bool m_open = false;
   std::uint32_t m_openSpeed = 0;
   int m_openCount = 0;

@@ -30,6 +30,7 @@ class DialogTest : public ::testing::Test {
   DialogTest() : services(toolkit) {
     client.escape = "+C\r";
     client.registers["M"] = "2";
+    services.clock = &clock;
     services.createPort = [this] {
       auto port = std::make_unique<RecordedPort>(clock, *this);
       zorveth::testing::ConnectRadios(*port, {&server, &client});
@@ -67,8 +68,8 @@ class DialogTest : public ::testing::Test {
         : FakeSerialPort(fakeClock), m_test(test) {}
     ~RecordedPort() override { m_test.written += Written(); }
     std::int16_t Open() override {
-      if (m_portNumber <= 0) return kPortOpenFailed;
-      m_test.openedPorts.push_back(m_portNumber);
+      if (PortNumber() <= 0) return kPortOpenFailed;
+      m_test.openedPorts.push_back(PortNumber());
       return FakeSerialPort::Open();
     }
 

@@ -159,9 +159,9 @@ TEST_F(SerialPortOnWine, CommandModeQueriesARegisterAndLeaves) {
   Serve({"--client-channel", "91"});
   port.SetParams(kComNumber, kServerSpeed);
   ASSERT_EQ(port.Open(), kPortOk);
-  ASSERT_TRUE(port.EnterCommandMode(RadioRole::Client, 2000));
-  EXPECT_EQ(port.QueryValue("C"), 91);
-  EXPECT_TRUE(port.LeaveCommandMode(2000));
+  ASSERT_TRUE(EnterCommandMode(port, SystemClock(), RadioRole::Client, 2000));
+  EXPECT_EQ(QueryValue(port, SystemClock(), "C"), 91);
+  EXPECT_TRUE(LeaveCommandMode(port, SystemClock(), 2000));
   EXPECT_EQ(port.Close(), kPortOk);
   EXPECT_EQ(HeardBy(kClientSlot), "+C\rATC\rATE\r");
 }
