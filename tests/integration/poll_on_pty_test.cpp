@@ -97,6 +97,15 @@ TEST_F(PollOnPty, PromptWithoutRepliesIsAReadErrorAtThatSpeedOnly) {
   EXPECT_EQ(ToolBytes(19200), "");
 }
 
+TEST_F(PollOnPty, RepliesWithoutTheirLineFeedAreAReadErrorNotNumbers) {
+  pair.server.speed = 38400;
+  pair.server.faults.queryReply = "67\r";
+  Serve();
+  Run(&SettingsPoll::PollServer);
+  EXPECT_EQ(feedback.messages, std::vector<std::string>{"Error During Read"});
+  EXPECT_TRUE(feedback.lines.empty());
+}
+
 TEST_F(PollOnPty, SystemIdOf65535IsAReadError) {
   pair.server.systemId = 65535;
   Serve();

@@ -139,5 +139,94 @@ TEST_F(CommandModeTest, ValuesAboveSixteenBitsWrapLikeTheRegister) {
   EXPECT_EQ(QueryValue(port, clock, "ID"), 1);
 }
 
+// The reply window of a query is 400 ms, counted from the command or from
+// the echo line; a reply that misses it is caught only after the command has
+// gone out again.
+TEST_F(CommandModeTest, QueryReplyWaitsFourHundredMsPerLine) {
+  struct Case {
+    const char* what;
+    bool echo;
+    std::uint64_t delayMs;
+    std::size_t writes;
+  };
+  const Case cases[] = {
+      {"reply inside", false, 390, 1},
+      {"reply outside", false, 410, 2},
+      {"reply after echo inside", true, 390, 1},
+      {"reply after echo outside", true, 410, 2},
+  };
+  for (const auto& c : cases) {
+    FakeClock caseClock;
+    FakeSerialPort casePort{caseClock};
+    casePort.SetParams(1, 9600);
+    ASSERT_EQ(casePort.Open(), kPortOk);
+    casePort.SetResponder([&c](FakeSerialPort& p, const std::string&, std::uint32_t) {
+      if (c.echo) p.Send("ATC\n\r", 5);
+      p.Send("12\n\r", (c.echo ? 5 : 0) + c.delayMs);
+    });
+    EXPECT_EQ(QueryValue(casePort, caseClock, "C"), 12) << c.what;
+    EXPECT_EQ(casePort.Writes().size(), c.writes) << c.what;
+  }
+}
+
+TEST_F(CommandModeTest, QueryMakesThreeAttempts) {
+  for (int answeredAt : {3, 4}) {
+    FakeClock caseClock;
+    FakeSerialPort casePort{caseClock};
+    casePort.SetParams(1, 9600);
+    ASSERT_EQ(casePort.Open(), kPortOk);
+    int attempt = 0;
+    casePort.SetResponder([&](FakeSerialPort& p, const std::string&, std::uint32_t) {
+      if (++attempt >= answeredAt) p.Send("12\n\r");
+    });
+    const std::uint16_t value = QueryValue(casePort, caseClock, "C");
+    EXPECT_EQ(value, answeredAt <= 3 ? 12 : kQueryFailed) << "answered at " << answeredAt;
+    EXPECT_EQ(attempt, 3);
+  }
+}
+
+TEST_F(CommandModeTest, BareLineEndCountsAsTheEcho) {
+  port.SetResponder([](FakeSerialPort& p, const std::string&, std::uint32_t) {
+    p.Send("\n\r", 2);
+    p.Send("12\n\r", 4);
+  });
+  EXPECT_EQ(QueryValue(port, clock, "C"), 12);
+  EXPECT_EQ(port.Writes().size(), 1u);
+}
+
+TEST_F(CommandModeTest, NulEndsTheLineItArrivesIn) {
+  port.Send(std::string("ab\0cd\n\r", 7) + "ef\n\r");
+  EXPECT_EQ(ReadLine(port, clock, 400), "ab");
+  EXPECT_EQ(ReadLine(port, clock, 400), "ef\n\r");
+}
+
+// Only digits followed by exactly "\n\r" make a value: a reply that lost its
+// line feed, was cut off by the time-out or ran past the 51 characters a line
+// holds would otherwise read as a wrong number.
+TEST_F(CommandModeTest, ReplyCountsOnlyWhenWhole) {
+  const std::pair<std::string, std::uint16_t> cases[] = {
+      {"67\r", kQueryFailed},
+      {"12345\r", kQueryFailed},
+      {"1234", kQueryFailed},
+      {std::string(60, '7') + "\n\r", kQueryFailed},
+      {"\r\n", kQueryFailed},
+      {"\n\r", kQueryFailed},
+      {"6 7\n\r", kQueryFailed},
+      {"67\n\r", 67},
+      {"0\n\r", 0},
+      {std::string(49, '0') + "42\n\r", kQueryFailed},  // 51 digits: past a line
+      {std::string(47, '0') + "42\n\r", 42},            // 49 digits: the longest whole reply
+  };
+  for (const auto& [reply, expected] : cases) {
+    FakeClock caseClock;
+    FakeSerialPort casePort{caseClock};
+    casePort.SetParams(1, 9600);
+    ASSERT_EQ(casePort.Open(), kPortOk);
+    casePort.SetResponder(
+        [&reply](FakeSerialPort& p, const std::string&, std::uint32_t) { p.Send(reply); });
+    EXPECT_EQ(QueryValue(casePort, caseClock, "C"), expected) << reply;
+  }
+}
+
 }  // namespace
 }  // namespace zorveth::testing

@@ -161,3 +161,83 @@ TEST_F(SettingsPollTest, TwoPollsAccumulateOlderFirst) {
 
 }  // namespace
 }  // namespace zorveth::testing
+
+namespace zorveth::testing {
+namespace {
+
+// Every wait of a single-speed poll, held at its time-out: an answer just
+// inside is taken, one just outside is missed, which shows in how many
+// escapes or exits went out, or in whether the radio was found.
+struct PollWaitCase {
+  const char* wait;
+  RadioRole role;
+  std::function<void(FakeRadio& radio, std::uint64_t delayMs)> delay;
+  std::uint64_t inside;
+  std::uint64_t outside;
+  // What the poll wrote, inside and outside the wait.
+  int escapesInside, escapesOutside;
+  int exitsInside, exitsOutside;
+  bool foundOutside;
+};
+
+TEST(SettingsPollWaits, EachWaitEndsAtItsTimeOut) {
+  const PollWaitCase cases[] = {
+      // A Server prompt missed is not asked for again at this speed.
+      {"Server prompt (200 ms)", RadioRole::Server,
+       [](FakeRadio& r, std::uint64_t d) { r.promptDelayMs = d; }, 190, 210, 1, 1, 1, 0, false},
+      // A late Client prompt is caught by the second escape's wait.
+      {"Client prompt (200 ms)", RadioRole::Client,
+       [](FakeRadio& r, std::uint64_t d) { r.promptDelayMs = d; }, 190, 210, 1, 2, 1, 1, true},
+      {"Client escapes (3)", RadioRole::Client,
+       [](FakeRadio& r, std::uint64_t d) { r.escapesIgnored = static_cast<int>(d); }, 2, 3, 3, 3, 1,
+       0, false},
+      // A late Client confirmation is caught by the second exit's wait.
+      {"Client exit (200 ms)", RadioRole::Client,
+       [](FakeRadio& r, std::uint64_t d) { r.exitDelayMs = d; }, 190, 210, 1, 1, 1, 2, true},
+  };
+  for (const auto& c : cases) {
+    for (bool inside : {true, false}) {
+      FakeClock clock;
+      FakeSerialPort port{clock};
+      FakeRadio radio;
+      radio.escape = c.role == RadioRole::Client ? "+C\r" : "+S\r";
+      radio.speed = 9600;
+      c.delay(radio, inside ? c.inside : c.outside);
+      ConnectRadios(port, {&radio});
+      RecordingFeedback feedback;
+      std::string portText = "COM3";
+      SettingsPoll poll{portText, port, clock, feedback, feedback};
+      const bool found =
+          c.role == RadioRole::Client ? poll.PollClientAtSpeed(9600) : poll.PollServerAtSpeed(9600);
+      int escapes = 0, exits = 0;
+      for (const auto& write : port.Writes()) {
+        escapes += write == radio.escape;
+        exits += write == "ATE\r";
+      }
+      const char* where = inside ? "inside" : "outside";
+      EXPECT_EQ(found, inside || c.foundOutside) << c.wait << ' ' << where;
+      EXPECT_EQ(escapes, inside ? c.escapesInside : c.escapesOutside) << c.wait << ' ' << where;
+      EXPECT_EQ(exits, inside ? c.exitsInside : c.exitsOutside) << c.wait << ' ' << where;
+      EXPECT_FALSE(port.IsOpen()) << c.wait << ' ' << where;
+    }
+  }
+}
+
+TEST(SettingsPollWaits, ServerExitWaitsTwoHundredMsBeforeTheClose) {
+  FakeClock clock;
+  FakeSerialPort port{clock};
+  FakeRadio server;
+  server.confirmsExit = false;
+  ConnectRadios(port, {&server});
+  RecordingFeedback feedback;
+  std::string portText = "COM3";
+  SettingsPoll{portText, port, clock, feedback, feedback}.PollServerAtSpeed(9600);
+  const auto& events = port.Events();
+  ASSERT_GE(events.size(), 2u);
+  EXPECT_EQ(events[events.size() - 2].what, "write ATE\r");
+  EXPECT_EQ(events.back().what, "close");
+  EXPECT_EQ(events.back().timeMs - events[events.size() - 2].timeMs, 200u);
+}
+
+}  // namespace
+}  // namespace zorveth::testing

@@ -303,11 +303,16 @@ TEST_F(InitializeTest, EachSpeedTriesClientThenServerAnd2400IsNeverTried) {
   EXPECT_EQ(port.Events().back().what, "close");
 }
 
-TEST_F(InitializeTest, FirstOpenFailingSendsNothing) {
+TEST_F(InitializeTest, FirstOpenFailingSendsNothingAndReleasesThePort) {
   port.failAllOpens = true;
+  std::size_t eventsAtMessage = 0;
+  feedback.onMessage = [&](const std::string&) { eventsAtMessage = port.Events().size(); };
   InitializeRadio(RadioRole::Client, choices, settings, port, clock, feedback);
   EXPECT_EQ(feedback.messages, std::vector<std::string>{"No Port Connection!"});
   EXPECT_TRUE(port.Writes().empty());
+  // A failed open may still hold the device: it is closed, after the message.
+  ASSERT_EQ(port.Events().size(), eventsAtMessage + 1);
+  EXPECT_EQ(port.Events().back().what, "close");
   EXPECT_EQ(feedback.triggerStates, (std::vector<bool>{false, true}));
 }
 

@@ -10,6 +10,10 @@ void FakeRadio::Hear(FakeSerialPort& port, const std::string& bytes, std::uint32
       if (pendingLine.size() > 3) pendingLine.erase(0, pendingLine.size() - 3);
       if (pendingLine == escape) {
         pendingLine.clear();
+        if (escapesIgnored > 0) {
+          --escapesIgnored;
+          continue;
+        }
         inCommandMode = true;
         ++promptsGiven;
         if (!prompt.empty()) port.Send(prompt, promptDelayMs.value_or(replyDelayMs));
@@ -29,7 +33,7 @@ void FakeRadio::Hear(FakeSerialPort& port, const std::string& bytes, std::uint32
       continue;
     }
     if (line == "ATE") {
-      if (confirmsExit) port.Send("ATE\n\r", replyDelayMs);
+      if (confirmsExit) port.Send("ATE\n\r", exitDelayMs.value_or(replyDelayMs));
       inCommandMode = false;
       continue;
     }

@@ -31,6 +31,9 @@ struct FakeRadio {
   // after their own delays.
   std::optional<std::uint64_t> promptDelayMs;
   std::optional<std::uint64_t> lineReplyDelayMs;
+  std::optional<std::uint64_t> exitDelayMs;
+  // Escapes heard but not answered before the radio answers one.
+  int escapesIgnored = 0;
 
   bool inCommandMode = false;
   std::string pendingLine;
