@@ -2,6 +2,7 @@
 // maps as a COM port.
 #include <chrono>
 
+#include "radio/command_mode.h"
 #include "radio/serial_port.h"
 #include "tests/windows/simulated_com_port.h"
 
