@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "zorveth/version.h"
 
 namespace {
 
@@ -32,7 +33,10 @@ void PrintHelp(std::ostream& out) {
     out << "  " << command.name << std::string(12 - std::strlen(command.name), ' ')
         << command.summary << '\n';
   }
-  out << "\nRun 'zorveth-cli <command> --help' for the options of a command.\n"
+  out << "\nOptions:\n"
+         "  -h, --help  this text\n"
+         "  --version   print the program's name and version\n"
+         "\nRun 'zorveth-cli <command> --help' for the options of a command.\n"
          "Exit status: 0 success, 1 a failure message was shown, 2 usage error.\n";
 }
 
@@ -46,6 +50,10 @@ int main(int argc, char** argv) {
   std::string name = argv[1];
   if (name == "-h" || name == "--help" || name == "help") {
     PrintHelp(std::cout);
+    return zorveth::cli::kExitOk;
+  }
+  if (name == "--version") {
+    std::cout << "zorveth-cli " << zorveth::kVersion << '\n';
     return zorveth::cli::kExitOk;
   }
   zorveth::cli::Arguments args(argv + 2, argv + argc);

@@ -23,6 +23,7 @@ Global options:
                             tool, as if the device were unplugged
   --exit-after-seconds S    stop by itself after S seconds (fractions allowed)
   --help                    show this text
+  --version                 print the program's name and version
 
 Radio options, each for --server-... (the radio that starts as Server) or
 --client-... (the one that starts as Client):

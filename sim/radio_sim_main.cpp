@@ -17,6 +17,7 @@
 #include "sim/port_link.h"
 #include "sim/pty_radio_server.h"
 #include "sim/radio_sim_options.h"
+#include "zorveth/version.h"
 
 namespace {
 
@@ -75,6 +76,10 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::cout << zorveth::sim::RadioSimHelp();
+    return 0;
+  }
+  if (options.version) {
+    std::cout << "radio-sim " << zorveth::kVersion << '\n';
     return 0;
   }
 

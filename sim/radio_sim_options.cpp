@@ -174,6 +174,10 @@ bool ParseRadioSimOptions(const std::vector<std::string>& args, RadioSimOptions*
       options->help = true;
       continue;
     }
+    if (name == "--version") {
+      options->version = true;
+      continue;
+    }
     RadioConfig* radio = nullptr;
     std::string radioOption;
     if (name.rfind("--server-", 0) == 0) {

@@ -16,6 +16,7 @@ struct RadioSimOptions {
   std::optional<std::string> stateFile;
   std::optional<double> exitAfterSeconds;
   bool help = false;
+  bool version = false;  // --version
 };
 
 // Parses the arguments after the program name. On a bad option returns false with one line

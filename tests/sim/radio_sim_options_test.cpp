@@ -98,6 +98,7 @@ TEST(RadioSimOptions, HelpNamesEveryOption) {
                            "--hang-up-after",
                            "--exit-after-seconds",
                            "--help",
+                           "--version",
                            "--server-",
                            "--client-",
                            "speed N",
