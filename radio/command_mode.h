@@ -4,13 +4,10 @@
 #include <string>
 
 #include "radio/clock.h"
+#include "radio/operation_feedback.h"
 #include "radio/radio_port.h"
 
 namespace zorveth {
-
-// The radio addressed by an exchange. The values are the codes the radios
-// use for their role in register "M" and in the initialization line.
-enum class RadioRole : int { Server = 1, Client = 2 };
 
 // "+C\r" or "+S\r": always exactly these three bytes.
 const char* EscapeString(RadioRole role);

@@ -40,6 +40,7 @@ void RadioConfigurator::ConfigureRadios(const LinkChoices& choices,
   ScopedPortClose portClose(m_port);
   m_port.SetParams(portNumber, kWriteSpeeds[0]);
   m_feedback.Progress("trying Client at " + std::to_string(m_port.Speed()) + " baud...");
+  m_feedback.TryingSpeed(RadioRole::Client, m_port.Speed());
   if (m_port.Open() != kPortOk) {
     m_feedback.ShowMessage(message::kUnableToConnectToPort);
     return;
@@ -50,6 +51,7 @@ void RadioConfigurator::ConfigureRadios(const LinkChoices& choices,
       m_port.Close();
       m_port.SetParams(portNumber, kWriteSpeeds[i]);
       m_feedback.Progress("trying Client at " + std::to_string(m_port.Speed()) + " baud...");
+      m_feedback.TryingSpeed(RadioRole::Client, m_port.Speed());
       m_port.Open();
     }
     if (SendConfiguration(line) != 0) return;
@@ -60,12 +62,14 @@ void RadioConfigurator::ConfigureRadios(const LinkChoices& choices,
 int RadioConfigurator::SendConfiguration(const std::string& line) {
   const auto length = static_cast<std::int16_t>(line.size());
   if (!EnterCommandMode(m_port, m_clock, RadioRole::Client, kClientPromptMs)) return 0;
+  m_feedback.RadioAnswered(RadioRole::Client, m_port.Speed());
 
   // The line follows the prompt at once.
   m_port.Purge();
   m_port.Write(line.data(), length);
   ReadLine(m_port, m_clock, kClientEchoMs);
   std::string reply = ReadLine(m_port, m_clock, kReplyMs);
+  m_feedback.LineReplied(RadioRole::Client, reply);
   if (reply != kReplyWriteSuccessful) {
     LeaveCommandMode(m_port, m_clock, kLeaveMs);
     m_feedback.ShowMessage(FailureReplyMessage(reply, message::kUnableToConfigure));
@@ -76,15 +80,18 @@ int RadioConfigurator::SendConfiguration(const std::string& line) {
   // the same speed. There is no rollback if it fails.
   LeaveCommandMode(m_port, m_clock, kClientLeaveMs);
   m_clock.SleepMs(kBetweenRadiosMs);
+  m_feedback.TryingSpeed(RadioRole::Server, m_port.Speed());
   if (!EnterCommandMode(m_port, m_clock, RadioRole::Server, kServerPromptMs)) {
     LeaveCommandMode(m_port, m_clock, kLeaveMs);
     m_feedback.ShowMessage(message::kNoServerCommunication);
     return 1;
   }
+  m_feedback.RadioAnswered(RadioRole::Server, m_port.Speed());
   m_port.Purge();
   m_port.Write(line.data(), length);
   ReadLine(m_port, m_clock, kServerEchoMs);
   reply = ReadLine(m_port, m_clock, kReplyMs);
+  m_feedback.LineReplied(RadioRole::Server, reply);
   LeaveCommandMode(m_port, m_clock, kLeaveMs);
   m_feedback.ShowMessage(reply == kReplyWriteSuccessful ? message::kConfigurationIsSet
                                                         : message::kServerNotConfigured);

@@ -1,5 +1,7 @@
 #include "radio/initialize.h"
 
+#include <optional>
+
 #include "settings/text_numbers.h"
 
 namespace zorveth {
@@ -22,7 +24,7 @@ const char* ReplyMessage(const std::string& reply, RadioRole role) {
 
 // Addresses the one radio that is switched on, whichever role it has now:
 // first as Client, then as Server, at each speed in turn.
-bool FindRadio(CRadioPort& port, Clock& clock, OperationFeedback& feedback) {
+std::optional<RadioRole> FindRadio(CRadioPort& port, Clock& clock, OperationFeedback& feedback) {
   for (std::size_t i = 0; i < kWriteSpeeds.size(); ++i) {
     if (i > 0) {
       port.Close();
@@ -30,13 +32,16 @@ bool FindRadio(CRadioPort& port, Clock& clock, OperationFeedback& feedback) {
       port.Open();  // a failed reopen just gets no prompt
     }
     feedback.Progress("trying " + std::to_string(port.Speed()) + " baud...");
-    if (EnterCommandMode(port, clock, RadioRole::Client, kPromptMs)) {
-      clock.SleepMs(kClientSettleMs);
-      return true;
+    for (RadioRole role : {RadioRole::Client, RadioRole::Server}) {
+      feedback.TryingSpeed(role, port.Speed());
+      if (EnterCommandMode(port, clock, role, kPromptMs)) {
+        feedback.RadioAnswered(role, port.Speed());
+        if (role == RadioRole::Client) clock.SleepMs(kClientSettleMs);
+        return role;
+      }
     }
-    if (EnterCommandMode(port, clock, RadioRole::Server, kPromptMs)) return true;
   }
-  return false;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -76,7 +81,8 @@ void InitializeRadio(RadioRole role, const LinkChoices& choices, const AdvancedS
     feedback.ShowMessage(message::kNoPortConnection);
     return;
   }
-  if (!FindRadio(port, clock, feedback)) {
+  const std::optional<RadioRole> found = FindRadio(port, clock, feedback);
+  if (!found) {
     LeaveCommandMode(port, clock, kGiveUpLeaveMs);
     portClose.CloseNow();
     feedback.ShowMessage(message::kCouldNotConnect);
@@ -91,6 +97,8 @@ void InitializeRadio(RadioRole role, const LinkChoices& choices, const AdvancedS
   }
   ReadLine(port, clock, kEchoMs);
   std::string reply = ReadLine(port, clock, kReplyMs);
+  // The radio answered in its old role; the reply is about the new one.
+  feedback.LineReplied(*found, reply);
   feedback.ShowMessage(ReplyMessage(reply, role));
   LeaveCommandMode(port, clock, kLeaveMs);
 }

@@ -1,9 +1,17 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
 namespace zorveth {
+
+// The radio an exchange addresses. The values are the codes the radios use
+// for their role in register "M" and in the initialization line.
+enum class RadioRole : int { Server = 1, Client = 2 };
+
+// The registers of a poll in wire order: C, FP, M, ID, BA, S, REV.
+using RegisterValues = std::array<std::uint16_t, 7>;
 
 // How a radio operation talks to its user: modal message boxes (the call
 // returns when the user has closed the box), the wait cursor, and the button
@@ -21,6 +29,21 @@ class OperationFeedback {
   // What the operation is trying now, e.g. "trying 19200 baud..."; purely
   // informative.
   virtual void Progress(const std::string& /*text*/) {}
+
+  // What the operation found out along the way, for callers that tell more
+  // than the message (the command line's detail lines and its results for
+  // scripts). The dialogs ignore them; nothing here changes the wire.
+  //
+  // A role is about to be addressed at a speed.
+  virtual void TryingSpeed(RadioRole /*role*/, std::uint32_t /*speed*/) {}
+  // A radio answered its escape with the prompt.
+  virtual void RadioAnswered(RadioRole /*role*/, std::uint32_t /*speed*/) {}
+  // A poll's seven registers as read, 0xFFFF where a query failed.
+  virtual void RegistersRead(RadioRole /*role*/, std::uint32_t /*speed*/,
+                             const RegisterValues& /*values*/) {}
+  // The status line a radio gave to a configuration or initialization line,
+  // as received (possibly empty or cut off).
+  virtual void LineReplied(RadioRole /*role*/, const std::string& /*reply*/) {}
 };
 
 // Shows the wait cursor for its lifetime, so every path restores it.

@@ -29,6 +29,7 @@ bool SettingsPoll::PollAtSpeed(RadioRole role, std::uint32_t speed) {
   m_port.SetParams(portNumber, speed);
 
   ScopedPortClose portClose(m_port);
+  m_feedback.TryingSpeed(role, speed);
   if (m_port.Open() != kPortOk) return false;
   const int attempts = role == RadioRole::Client ? kClientAttempts : 1;
   bool answered = false;
@@ -36,7 +37,9 @@ bool SettingsPoll::PollAtSpeed(RadioRole role, std::uint32_t speed) {
     answered = EnterCommandMode(m_port, m_clock, role, kPromptTimeoutMs);
   }
   if (!answered) return false;
+  m_feedback.RadioAnswered(role, speed);
   if (role == RadioRole::Client) m_clock.SleepMs(kClientSettleMs);
+  m_reportRole = role;
   ReportSettings(speed);
   // The Client sometimes misses the first exit command; the Server is told
   // once.
@@ -55,10 +58,12 @@ bool SettingsPoll::PollClientAtSpeed(std::uint32_t speed) {
 }
 
 void SettingsPoll::ReportSettings(std::uint32_t speed) {
-  std::array<std::uint16_t, kRegisters.size()> values{};
+  RegisterValues values{};
+  static_assert(values.size() == kRegisters.size());
   for (std::size_t i = 0; i < kRegisters.size(); ++i)
     values[i] = QueryValue(m_port, m_clock, kRegisters[i]);
   const auto [channel, packetLength, role, systemId, attempts, signal, revision] = values;
+  m_feedback.RegistersRead(m_reportRole, speed, values);
 
   // The revision is informative only; every other register must have read.
   for (std::size_t i = 0; i + 1 < kRegisters.size(); ++i) {

@@ -39,6 +39,8 @@ class SettingsPoll {
   Clock& m_clock;
   LineSink& m_results;
   OperationFeedback& m_feedback;
+  // The role last addressed, which ReportSettings reads from.
+  RadioRole m_reportRole = RadioRole::Server;
 };
 
 }  // namespace zorveth
