@@ -32,6 +32,11 @@ const std::string& OptionReader::Next() {
   } else {
     m_current = arg;
   }
+  m_repeated = false;
+  if (m_current.rfind("-", 0) == 0) {
+    m_repeated = std::find(m_seen.begin(), m_seen.end(), m_current) != m_seen.end();
+    m_seen.push_back(m_current);
+  }
   return m_current;
 }
 
@@ -73,19 +78,44 @@ void ConsoleFeedback::AppendLine(const std::string& line) {
 
 void ConsoleFeedback::ShowMessage(const std::string& text) {
   ClearProgress();
+  m_lastMessage = text;
   bool success =
       std::find(m_successTexts.begin(), m_successTexts.end(), text) != m_successTexts.end();
   if (success) {
     std::cout << text << '\n' << std::flush;
     return;
   }
+  ShowFailure(text, m_detailSource ? m_detailSource(text) : std::vector<std::string>{});
+}
+
+void ConsoleFeedback::ShowFailure(const std::string& text,
+                                  const std::vector<std::string>& details) {
+  ClearProgress();
   m_failureShown = true;
+  // The first line is exactly the dialog's message; scripts may match it.
   std::cerr << text << '\n';
-  if (m_detailSource) {
-    std::string detail = m_detailSource();
+  for (const auto& detail : details) {
     if (!detail.empty()) std::cerr << "  " << detail << '\n';
   }
   std::cerr << std::flush;
+}
+
+void ConsoleFeedback::ShowNote(const std::string& text) {
+  ClearProgress();
+  std::cerr << text << '\n' << std::flush;
+}
+
+void ConsoleFeedback::TryingSpeed(RadioRole role, std::uint32_t speed) {
+  m_history.tried.emplace_back(role, speed);
+}
+
+void ConsoleFeedback::RadioAnswered(RadioRole role, std::uint32_t speed) {
+  m_history.answeredAt[role] = speed;
+  m_history.lastAnswered = role;
+}
+
+void ConsoleFeedback::LineReplied(RadioRole role, const std::string& reply) {
+  m_history.replies[role] = reply;
 }
 
 void ConsoleFeedback::Progress(const std::string& text) {

@@ -2,16 +2,17 @@
 
 #include "cli/commands.h"
 #include "cli/link_options.h"
+#include "cli/option_checks.h"
+#include "cli/radio_run.h"
 #include "radio/initialize.h"
-#include "radio/serial_port.h"
 #include "settings/advanced_settings.h"
 
 namespace zorveth::cli {
 namespace {
 
 constexpr char kHelp[] =
-    "Usage: zorveth-cli init --role client|server --port COM<n> [--technology TEXT]\n"
-    "                        [--channel TEXT] [--baud TEXT] --yes\n"
+    "Usage: zorveth-cli init --role client|server --port PORT [--technology TEXT]\n"
+    "                        [--channel N] [--baud N] --yes\n"
     "\n"
     "Gives the one radio that is switched on the Client or the Server role and the\n"
     "full link settings, overwriting its previous settings. Switch every other\n"
@@ -20,18 +21,24 @@ constexpr char kHelp[] =
     "\n"
     "Options:\n"
     "  --role client|server  the role to give the radio (required)\n"
-    "  --port COM<n>         the serial port ('zorveth-cli ports' lists them)\n"
+    "  --port PORT           the serial port: COM<n>, or a device 'zorveth-cli\n"
+    "                        ports' lists, by its path or name (/dev/ttyUSB0)\n"
     "  --technology TEXT     \"Vorlith Radio Control\" (default), \"Dunmere Radio\n"
-    "                        Control\" or \"Other\"; decides the line's form\n"
-    "  --channel TEXT        channel (default 67, 53 or 25 by technology)\n"
-    "  --baud TEXT           new baud rate of the radio (default 19200)\n"
+    "                        Control\" or \"Other\" (any letter case, or the first\n"
+    "                        word); decides the line's form\n"
+    "  --channel N           channel, 0 to 65535 (default 67, 53 or 25 by\n"
+    "                        technology)\n"
+    "  --baud N              new baud rate of the radio: 2400, 4800, 9600, 19200\n"
+    "                        or 38400 (default 19200)\n"
     "  --yes                 confirm that the radio's settings may be overwritten\n"
     "  -h, --help            this text\n"
     "\n"
     "The packet length, number of retries and system ID come from\n"
     "SkelvarRadio.ini in the working directory. Prints \"Client Initialized\" or\n"
-    "\"Server Initialized\" on stdout, or a failure message on stderr. Exit status:\n"
-    "0 on success, 1 on a failure message, 2 for a usage error.\n";
+    "\"Server Initialized\" on stdout, or a failure message on stderr with lines\n"
+    "under it. Ctrl-C stops, takes the radio out of command mode and exits 130.\n"
+    "Exit status: 0 on success, 1 on a failure message, 2 for a usage error, 128\n"
+    "and the signal's number after an interrupt.\n";
 
 }  // namespace
 
@@ -48,20 +55,24 @@ int RunInit(const Arguments& args) {
     const std::string& name = options.Next();
     std::string error;
     if (name == "--yes") {
+      if (options.Repeated()) return UsageError("init", "--yes given twice");
       confirmed = true;
     } else if (name == "--role") {
+      if (options.Repeated()) return UsageError("init", "--role given twice");
       auto value = options.Value();
       if (!value) return UsageError("init", "--role needs client or server");
-      role = *value;
-    } else if (!TakeLinkOption(options, link, true, error)) {
+      Checked checked = CheckRole(*value);
+      if (!checked.ok()) return UsageError("init", checked.refusal);
+      role = checked.value;
+    } else if (name.rfind("-", 0) == 0 && !TakeLinkOption(options, link, true, error)) {
+      return UsageError("init", "unknown option '" + name + "'");
+    } else if (name.rfind("-", 0) != 0) {
       return UsageError("init", "unexpected argument '" + name + "'");
     }
     if (!error.empty()) return UsageError("init", error);
   }
-  if (role != "client" && role != "server") {
-    return UsageError("init", "--role must be client or server");
-  }
-  if (!link.portGiven) return UsageError("init", "--port COM<n> is required");
+  if (role.empty()) return UsageError("init", "--role client or --role server is required");
+  if (!link.portGiven) return UsageError("init", "--port is required");
   if (!confirmed) {
     std::cerr << "zorveth-cli init: this overwrites the radio's settings; add --yes to go ahead"
                  " (nothing was sent)\n";
@@ -70,13 +81,17 @@ int RunInit(const Arguments& args) {
   if (!link.channelGiven)
     link.choices.channel = std::string(DefaultChannel(link.choices.technology));
 
-  const RadioRole radioRole = role == "client" ? RadioRole::Client : RadioRole::Server;
-  const AdvancedSettings settings = LoadAdvancedSettings();
-  CSerialPort port;
+  OperationContext context;
+  context.kind = OperationKind::Initialize;
+  context.choices = link.choices;
+  context.settings = LoadAdvancedSettings();
+  context.initRole = role == "client" ? RadioRole::Client : RadioRole::Server;
   ConsoleFeedback feedback({message::kClientInitialized, message::kServerInitialized});
-  feedback.SetDetailSource([&port] { return port.LastOpenError(); });
-  InitializeRadio(radioRole, link.choices, settings, port, SystemClock(), feedback);
-  return feedback.FailureShown() ? kExitFailure : kExitOk;
+  const int status = RunRadioOperation(feedback, context, [&](CRadioPort& port, Clock& clock) {
+    InitializeRadio(context.initRole, context.choices, context.settings, port, clock, feedback);
+  });
+  NoteSlowestSpeed(feedback, context.choices.newBaudRate, status);
+  return status;
 }
 
 }  // namespace zorveth::cli

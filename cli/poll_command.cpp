@@ -1,7 +1,8 @@
 #include <iostream>
 
 #include "cli/commands.h"
-#include "radio/serial_port.h"
+#include "cli/link_options.h"
+#include "cli/radio_run.h"
 #include "radio/settings_poll.h"
 
 namespace zorveth::cli {
@@ -16,11 +17,14 @@ constexpr char kHelp[] =
     "it. With 'both' the Client is asked only at the speed the Server answered at.\n"
     "\n"
     "Options:\n"
-    "  --port COM<n>   the serial port ('zorveth-cli ports' lists them)\n"
+    "  --port PORT     the serial port: COM<n>, or a device 'zorveth-cli ports'\n"
+    "                  lists, by its path or name (/dev/ttyUSB0, ttyUSB0)\n"
     "  -h, --help      this text\n"
     "\n"
-    "Failure messages go to stderr. Exit status: 0 when no message was shown,\n"
-    "1 when one was, 2 for a usage error.\n";
+    "Failure messages go to stderr, with lines under them that say what happened.\n"
+    "Ctrl-C stops the poll, takes the radio out of command mode and exits 130.\n"
+    "Exit status: 0 when no message was shown, 1 when one was, 2 for a usage\n"
+    "error, 128 and the signal's number after an interrupt.\n";
 
 }  // namespace
 
@@ -35,8 +39,8 @@ int RunPoll(const Arguments& args) {
   while (!options.Done()) {
     const std::string& name = options.Next();
     if (name == "--port") {
-      port = options.Value();
-      if (!port) return UsageError("poll", "--port needs a value such as COM3");
+      std::string error = TakePortOption(options, port.emplace());
+      if (!error.empty()) return UsageError("poll", error);
     } else if (name.rfind("-", 0) == 0) {
       return UsageError("poll", "unknown option '" + name + "'");
     } else if (which.empty()) {
@@ -51,19 +55,22 @@ int RunPoll(const Arguments& args) {
   }
   if (!port) return UsageError("poll", "--port COM<n> is required");
 
-  CSerialPort serialPort;
+  OperationContext context;
+  context.kind = which == "server"   ? OperationKind::PollServer
+                 : which == "client" ? OperationKind::PollClient
+                                     : OperationKind::PollBoth;
   ConsoleFeedback feedback;
-  feedback.SetDetailSource([&serialPort] { return serialPort.LastOpenError(); });
-  std::string portText = *port;
-  SettingsPoll poll(portText, serialPort, SystemClock(), feedback, feedback);
-  if (which == "server") {
-    poll.PollServer();
-  } else if (which == "client") {
-    poll.PollClient();
-  } else {
-    poll.PollBoth();
-  }
-  return feedback.FailureShown() ? kExitFailure : kExitOk;
+  return RunRadioOperation(feedback, context, [&](CRadioPort& serialPort, Clock& clock) {
+    std::string portText = *port;
+    SettingsPoll poll(portText, serialPort, clock, feedback, feedback);
+    if (context.kind == OperationKind::PollServer) {
+      poll.PollServer();
+    } else if (context.kind == OperationKind::PollClient) {
+      poll.PollClient();
+    } else {
+      poll.PollBoth();
+    }
+  });
 }
 
 }  // namespace zorveth::cli

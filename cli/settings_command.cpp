@@ -1,9 +1,13 @@
 // zorveth-cli settings: shows the advanced settings or changes them, with
 // the same checks and messages as the advanced settings dialog.
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 
 #include "cli/commands.h"
+#include "cli/option_checks.h"
 #include "settings/advanced_settings.h"
 
 namespace zorveth::cli {
@@ -52,11 +56,12 @@ int RunSettings(const Arguments& args) {
     } else {
       return UsageError("settings", "unknown option '" + option + "'");
     }
+    if (reader.Repeated()) return UsageError("settings", option + " given twice");
     auto text = reader.Value();
     if (!text) return UsageError("settings", option + " needs a value");
     long long number = 0;
     if (!ParseWholeNumber(*text, number)) {
-      return UsageError("settings", option + " needs a whole number, not '" + *text + "'");
+      return UsageError("settings", option + " needs a whole number, not " + QuotedValue(*text));
     }
     *target = static_cast<std::int32_t>(number);
   }
@@ -76,8 +81,15 @@ int RunSettings(const Arguments& args) {
     std::cerr << rangeError << '\n';
     return kExitFailure;
   }
+  errno = 0;
   if (!SaveAdvancedSettings(settings)) {
-    std::cerr << kUnableToSaveSettings << '\n';
+    const int reason = errno;
+    std::error_code ec;
+    const auto path = std::filesystem::absolute(kSettingsFileName, ec);
+    std::cerr << kUnableToSaveSettings << '\n'
+              << "  " << (ec ? std::string(kSettingsFileName) : path.string()) << ": "
+              << (reason != 0 ? std::strerror(reason) : "the file could not be written")
+              << "; nothing was saved\n";
     return kExitFailure;
   }
   PrintSettings(settings);

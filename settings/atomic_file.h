@@ -11,7 +11,8 @@ namespace zorveth {
 // one, never a half-written file. False on any failure; the old file is then
 // untouched and the temporary file removed. A file that is not writable is
 // never replaced; a writable file in a folder that is not is written in
-// place instead (no temporary file can be made there).
+// place instead (no temporary file can be made there). On POSIX systems
+// errno says why a save failed.
 bool ReplaceFileAtomically(const std::filesystem::path& path, std::string_view contents);
 
 }  // namespace zorveth

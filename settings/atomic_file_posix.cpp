@@ -52,7 +52,10 @@ bool OverwriteInPlace(const std::filesystem::path& path, std::string_view conten
 }  // namespace
 
 bool ReplaceFileAtomically(const std::filesystem::path& requested, std::string_view contents) {
-  if (requested.empty() || !requested.has_filename()) return false;
+  if (requested.empty() || !requested.has_filename()) {
+    errno = EINVAL;
+    return false;
+  }
   // Replace what a symbolic link points to, not the link: a settings file
   // kept elsewhere and linked into place stays linked.
   std::error_code ec;
@@ -65,7 +68,7 @@ bool ReplaceFileAtomically(const std::filesystem::path& requested, std::string_v
   bool exists = ::stat(path.c_str(), &old) == 0;
   // A file its owner made read-only stays as it is: a rename would replace
   // it regardless of its own permissions.
-  if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) return false;
+  if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) return false;  // errno says why
 
   std::filesystem::path temporary;
   int fd = -1;
@@ -96,7 +99,10 @@ bool ReplaceFileAtomically(const std::filesystem::path& requested, std::string_v
   ok = (::close(fd) == 0) && ok;
   if (ok) ok = ::rename(temporary.c_str(), path.c_str()) == 0;
   if (!ok) {
+    // errno tells the caller why; the clean-up must not change it.
+    const int reason = errno;
     ::unlink(temporary.c_str());
+    errno = reason;
     return false;
   }
   SyncDirectory(path.parent_path());

@@ -45,7 +45,10 @@ TEST_F(CliOnPty, PollFailuresGoToStderrWithExitOne) {
   CliResult run = Cli("poll both --port COM12");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, kServerReport);
-  EXPECT_EQ(run.err, "Polling Client Failed\n");
+  EXPECT_EQ(run.err,
+            "Polling Client Failed\n"
+            "  the Client did not answer at the Server's speed (19200 baud)\n"
+            "  'zorveth-cli poll client' tries every speed\n");
 
   CliResult missing = Cli("poll server --port COM40");
   EXPECT_EQ(missing.status, 1);
@@ -89,7 +92,10 @@ TEST_F(CliOnPty, ConfigureFailureExitsOne) {
   CliResult run = Cli("configure --port COM12");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "Unable to Configure EEPROM\n");
+  EXPECT_EQ(run.err,
+            "Unable to Configure EEPROM\n"
+            "  the Client answered \"Write failed\\n\\r\" at 19200 baud and keeps its settings\n"
+            "  the Server was not contacted\n");
 }
 
 TEST_F(CliOnPty, InitNeedsYesAndThenInitializesTheOneRadio) {

@@ -72,7 +72,8 @@ TEST_F(CliTest, SettingsUsageErrorsAndSaveFailure) {
   fs::create_directory(dir.path() / "SkelvarRadio.ini");
   CliResult run = Cli("settings --retries 3");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "Unable to Save Settings\n");
+  EXPECT_EQ(run.err, "Unable to Save Settings\n  " + (dir.path() / "SkelvarRadio.ini").string() +
+                        ": Is a directory; nothing was saved\n");
   EXPECT_EQ(Cli("settings --help").status, 0);
 }
 
