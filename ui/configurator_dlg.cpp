@@ -45,7 +45,7 @@ bool CConfiguratorDlg::InitDialog() {
   Toolkit& toolkit = m_services.toolkit;
   if ((Template().style & dialog_style::kSystemMenu) != 0) {
     const std::string about = LoadResourceString(kAboutMenuStringId);
-    if (!about.empty()) toolkit.AppendSystemMenuItem(Handle(), kSystemMenuAbout, about);
+    if (!about.empty()) toolkit.AppendSystemMenuItem(Handle(), kSystemMenuAbout, about, true);
   }
   toolkit.SetWindowIcon(Handle(), m_icon);
   Select(kTechnologyList, "Vorlith Radio Control");

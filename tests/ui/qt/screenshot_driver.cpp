@@ -58,7 +58,7 @@ class Pane : public DialogEvents {
 };
 
 void FillMain(QtToolkit& tk, WindowHandle self) {
-  tk.AppendSystemMenuItem(self, kSystemMenuAbout, LoadResourceString(kAboutMenuStringId));
+  tk.AppendSystemMenuItem(self, kSystemMenuAbout, LoadResourceString(kAboutMenuStringId), true);
   tk.SetWindowIcon(self, ApplicationIcon());
   ComboSelectByPrefix(tk, self, kTechnologyList, 0, "Vorlith Radio Control");
   ComboSelectByPrefix(tk, self, kNewBaudRateList, 0, "19200");
