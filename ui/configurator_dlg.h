@@ -39,6 +39,8 @@ class CConfiguratorDlg : public CDialog {
   void OpenAdvancedSettings();
   void OpenInitRadios();
   void ShowAbout();
+  void SaveWireLog();
+  void FindRadios();
 
   DialogServices& m_services;
   std::unique_ptr<CSerialPort> m_port;
