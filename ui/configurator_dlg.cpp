@@ -60,8 +60,7 @@ bool CConfiguratorDlg::InitDialog() {
   if ((Template().style & dialog_style::kSystemMenu) != 0) {
     const std::string about = LoadResourceString(kAboutMenuStringId);
     if (!about.empty()) toolkit.AppendSystemMenuItem(Handle(), kSystemMenuAbout, about, true);
-    toolkit.AppendSystemMenuItem(Handle(), kSystemMenuSaveWireLog, "Save &Wire Log...", true);
-    toolkit.AppendSystemMenuItem(Handle(), kSystemMenuFindRadios, "&Find Radios...", false);
+    AppendExtraSystemItems(toolkit, Handle());
   }
   toolkit.SetWindowIcon(Handle(), m_icon);
   Select(kTechnologyList, "Vorlith Radio Control");
@@ -78,6 +77,11 @@ bool CConfiguratorDlg::InitDialog() {
   }
   m_settings = m_services.loadSettings();
   return true;
+}
+
+void CConfiguratorDlg::AppendExtraSystemItems(Toolkit& toolkit, WindowHandle dialog) {
+  toolkit.AppendSystemMenuItem(dialog, kSystemMenuSaveWireLog, "Save &Wire Log...", true);
+  toolkit.AppendSystemMenuItem(dialog, kSystemMenuFindRadios, "&Find Radios...", false);
 }
 
 void CConfiguratorDlg::ApplyTechnology() {

@@ -42,13 +42,16 @@ std::vector<std::string> CPollDlg::ReportLines() {
   return lines;
 }
 
-bool CPollDlg::InitDialog() {
-  Toolkit& toolkit = GetToolkit();
+void CPollDlg::AddReportMenuAndKeys(Toolkit& toolkit, WindowHandle dialog) {
   toolkit.SetControlContextMenu(
-      Handle(), kResultList,
+      dialog, kResultList,
       {{"Copy &All", kPollMenuCopyAll, {}}, {"&Save Report...", kPollMenuSaveReport, {}}});
-  toolkit.SetControlShortcut(Handle(), kResultList, ControlShortcut::Copy, kPollCopyLine);
-  toolkit.SetControlShortcut(Handle(), kResultList, ControlShortcut::SelectAll, kPollSelectAll);
+  toolkit.SetControlShortcut(dialog, kResultList, ControlShortcut::Copy, kPollCopyLine);
+  toolkit.SetControlShortcut(dialog, kResultList, ControlShortcut::SelectAll, kPollSelectAll);
+}
+
+bool CPollDlg::InitDialog() {
+  AddReportMenuAndKeys(GetToolkit(), Handle());
   return true;
 }
 

@@ -24,6 +24,10 @@ class CPollDlg : public CDialog, private LineSink {
   // The result list's lines, oldest first.
   std::vector<std::string> ReportLines();
 
+  // The result list's context menu (Copy All, Save Report...) and copy keys
+  // in dialog.
+  static void AddReportMenuAndKeys(Toolkit& toolkit, WindowHandle dialog);
+
  protected:
   bool InitDialog() override;
   bool OnCommand(const Command& command) override;
