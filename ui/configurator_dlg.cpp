@@ -8,6 +8,7 @@
 #include "ui/init_radio_dlg.h"
 #include "ui/poll_dlg.h"
 #include "ui/templates/templates.h"
+#include "ui/text_export.h"
 
 namespace zorveth::ui {
 namespace {
@@ -17,6 +18,19 @@ namespace {
 constexpr const char* kVorlithChannels[] = {"67", "68", "69", "70", "71", "72", "73", "74"};
 constexpr const char* kDunmereChannels[] = {"53", "56", "57", "60", "61", "64", "65", "66"};
 constexpr int kOtherChannelCount = 77;
+
+// The busy cursor for the length of a scope, also when it is left by an
+// exception.
+class WaitCursorScope {
+ public:
+  explicit WaitCursorScope(Toolkit& toolkit) : m_toolkit(toolkit) { m_toolkit.BeginWaitCursor(); }
+  ~WaitCursorScope() { m_toolkit.EndWaitCursor(); }
+  WaitCursorScope(const WaitCursorScope&) = delete;
+  WaitCursorScope& operator=(const WaitCursorScope&) = delete;
+
+ private:
+  Toolkit& m_toolkit;
+};
 
 }  // namespace
 
@@ -46,7 +60,8 @@ bool CConfiguratorDlg::InitDialog() {
   Toolkit& toolkit = m_services.toolkit;
   if ((Template().style & dialog_style::kSystemMenu) != 0) {
     const std::string about = LoadResourceString(kAboutMenuStringId);
-    if (!about.empty()) toolkit.AppendSystemMenuItem(Handle(), kSystemMenuAbout, about);
+    if (!about.empty()) toolkit.AppendSystemMenuItem(Handle(), kSystemMenuAbout, about, true);
+    AppendExtraSystemItems(toolkit, Handle());
   }
   toolkit.SetWindowIcon(Handle(), m_icon);
   Select(kTechnologyList, std::string(kVorlithTechnology));
@@ -63,6 +78,11 @@ bool CConfiguratorDlg::InitDialog() {
   }
   m_settings = m_services.loadSettings();
   return true;
+}
+
+void CConfiguratorDlg::AppendExtraSystemItems(Toolkit& toolkit, WindowHandle dialog) {
+  toolkit.AppendSystemMenuItem(dialog, kSystemMenuSaveWireLog, "Save &Wire Log...", true);
+  toolkit.AppendSystemMenuItem(dialog, kSystemMenuFindRadios, "&Find Radios...", false);
 }
 
 void CConfiguratorDlg::ApplyTechnology() {
@@ -125,9 +145,18 @@ bool CConfiguratorDlg::OnCommand(const Command& command) {
       return false;
     case CommandKind::SystemCommand:
       // The platform keeps its own bits in the low four.
-      if ((command.id & kSystemCommandMask) != kSystemMenuAbout) return false;
-      ShowAbout();
-      return true;
+      switch (command.id & kSystemCommandMask) {
+        case kSystemMenuAbout:
+          ShowAbout();
+          return true;
+        case kSystemMenuSaveWireLog:
+          SaveWireLog();
+          return true;
+        case kSystemMenuFindRadios:
+          FindRadios();
+          return true;
+      }
+      return false;
   }
   return false;
 }
@@ -158,6 +187,39 @@ void CConfiguratorDlg::OpenInitRadios() {
 void CConfiguratorDlg::ShowAbout() {
   CAboutDlg about(m_services.toolkit);
   about.DoModal();
+}
+
+void CConfiguratorDlg::SaveWireLog() {
+  const SaveFileRequest request{"Save Wire Log", "wire-log.txt", "Text files", "*.txt", "txt"};
+  SaveTextAs(
+      *this, request,
+      [this] { return m_services.wireLogText ? WithNativeLineEnds(m_services.wireLogText()) : ""; },
+      "Unable to Save Wire Log");
+}
+
+void CConfiguratorDlg::FindRadios() {
+  Toolkit& toolkit = m_services.toolkit;
+  FindRadiosRequest request;
+  const int count = toolkit.ComboCount(Handle(), kComPortList);
+  for (int index = 0; index < count; ++index) {
+    request.ports.push_back(toolkit.ComboEntry(Handle(), kComPortList, index));
+  }
+  request.keepRepainting = [&toolkit] { toolkit.PumpPendingEvents(); };
+  FindRadiosResult result;
+  if (m_services.findRadios) {
+    WaitCursorScope busy(toolkit);
+    result = m_services.findRadios(request);
+  }
+  if (!result.radios.empty()) {
+    const std::string& port = result.radios.front().port;
+    for (int index = 0; index < count; ++index) {
+      if (toolkit.ComboEntry(Handle(), kComPortList, index) == port) {
+        toolkit.ComboSelect(Handle(), kComPortList, index);
+        break;
+      }
+    }
+  }
+  MessageBox(DescribeFoundRadios(result));
 }
 
 CAboutDlg::CAboutDlg(Toolkit& toolkit) : CDialog(toolkit, AboutDialogTemplate()) {}

@@ -28,6 +28,10 @@ class CConfiguratorDlg : public CDialog {
   // defaults.
   void ApplyTechnology();
 
+  // Save Wire Log... and Find Radios..., one group after About in the
+  // system menu of dialog.
+  static void AppendExtraSystemItems(Toolkit& toolkit, WindowHandle dialog);
+
  protected:
   bool InitDialog() override;
   bool OnCommand(const Command& command) override;
@@ -39,6 +43,8 @@ class CConfiguratorDlg : public CDialog {
   void OpenAdvancedSettings();
   void OpenInitRadios();
   void ShowAbout();
+  void SaveWireLog();
+  void FindRadios();
 
   DialogServices& m_services;
   std::unique_ptr<CRadioPort> m_port;

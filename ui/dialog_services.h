@@ -7,6 +7,7 @@
 #include "radio/radio_port.h"
 #include "settings/advanced_settings.h"
 #include "settings/port_discovery.h"
+#include "ui/radio_search.h"
 #include "ui/toolkit/toolkit.h"
 
 namespace zorveth::ui {
@@ -35,6 +36,13 @@ struct DialogServices {
   std::function<bool(const AdvancedSettings&)> saveSettings = [](const AdvancedSettings& s) {
     return SaveAdvancedSettings(s);
   };
+  // The wire log "Save Wire Log..." writes ('\n' line ends). Called only
+  // once the user has chosen a file; empty (or unset): an empty log.
+  std::function<std::string()> wireLogText = [] { return std::string(); };
+  // Looks for radios on the given ports for "Find Radios...", under the
+  // wait cursor on the user-interface thread. Unset: finds nothing.
+  std::function<FindRadiosResult(const FindRadiosRequest&)> findRadios =
+      [](const FindRadiosRequest&) { return FindRadiosResult{}; };
   // Keeps the clock alive when the services own it.
   std::unique_ptr<Clock> ownedClock;
 };

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "radio/operation_feedback.h"
 #include "radio/radio_port.h"
@@ -20,8 +21,15 @@ class CPollDlg : public CDialog, private LineSink {
   const std::string& PortText() const { return m_portText; }
   // Empties the result list, last line first.
   void ClearInformation();
+  // The result list's lines, oldest first.
+  std::vector<std::string> ReportLines();
+
+  // The result list's context menu (Copy All, Save Report...) and copy keys
+  // in dialog.
+  static void AddReportMenuAndKeys(Toolkit& toolkit, WindowHandle dialog);
 
  protected:
+  bool InitDialog() override;
   bool OnCommand(const Command& command) override;
 
  private:
@@ -29,10 +37,17 @@ class CPollDlg : public CDialog, private LineSink {
   // Greys the poll's own button while it runs, whatever its outcome.
   template <typename Poll>
   void RunPoll(int buttonId, Poll poll);
+  bool OnReportCommand(int id);
+  void CopyAll();
+  void CopySelection();
+  void SaveReport();
 
   std::string m_portText;
   std::unique_ptr<CRadioPort> m_port;
   Clock& m_clock;
+  // Ctrl+A took the whole report for the next Ctrl+C: the list selects
+  // single lines only, so "all" is kept here until a line is picked again.
+  bool m_allSelected = false;
 };
 
 }  // namespace zorveth::ui

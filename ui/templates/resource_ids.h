@@ -32,6 +32,9 @@ inline constexpr int kMenuSettings = 32781;
 // after masking with 0xFFF0, which the platform uses for its own bits.
 inline constexpr int kSystemMenuAbout = 0x10;
 inline constexpr int kSystemCommandMask = 0xFFF0;
+// The main dialog's extras, after "About" in the same menu.
+inline constexpr int kSystemMenuSaveWireLog = 0x20;
+inline constexpr int kSystemMenuFindRadios = 0x30;
 
 // Poll dialog.
 inline constexpr int kResultList = 1020;
@@ -39,6 +42,11 @@ inline constexpr int kPollBothButton = 1021;
 inline constexpr int kPollClientButton = 1038;
 inline constexpr int kPollServerButton = 1049;
 inline constexpr int kClearInformationButton = 1050;
+// The result list's context menu and keys.
+inline constexpr int kPollMenuCopyAll = 32790;
+inline constexpr int kPollMenuSaveReport = 32791;
+inline constexpr int kPollCopyLine = 32792;
+inline constexpr int kPollSelectAll = 32793;
 
 // Initialization dialogs.
 inline constexpr int kInitializeButton = 1019;

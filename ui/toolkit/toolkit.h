@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "ui/toolkit/dialog_template.h"
 #include "ui/toolkit/icon_image.h"
@@ -33,7 +35,8 @@ inline constexpr int kIdCancel = 2;
 enum class CommandKind {
   ButtonClicked,     // a push or radio button was clicked (also Enter/Escape, below)
   SelectionChanged,  // the user picked another entry of a combo box
-  MenuCommand,       // an item of the dialog's menu bar
+  MenuCommand,       // an item of the dialog's menu bar, of a control's context
+                     // menu, or a control's keyboard shortcut
   SystemCommand,     // an item of the window (system) menu, with its id
 };
 
@@ -49,6 +52,21 @@ struct Rect {
   int top = 0;
   int width = 0;
   int height = 0;
+};
+
+// The platform's keys for the usual editing commands on a control.
+enum class ControlShortcut {
+  Copy,       // Ctrl+C (and Ctrl+Insert where the platform has it)
+  SelectAll,  // Ctrl+A
+};
+
+// What the platform's save-file dialog is asked for.
+struct SaveFileRequest {
+  std::string title;             // caption of the file dialog
+  std::string suggestedName;     // file name proposed in the name field
+  std::string filterName;        // "Text files"
+  std::string filterPattern;     // "*.txt"; "All files (*.*)" is always offered too
+  std::string defaultExtension;  // "txt": added to a name typed without one
 };
 
 // What a backend calls on the dialog object behind a window.
@@ -133,11 +151,23 @@ class Toolkit {
   // Big (title bar, task switcher) and small (window menu) icon of a window.
   virtual void SetWindowIcon(WindowHandle window, const IconResource& icon) = 0;
 
-  // Appends a separator and then an item with this id and text to the
-  // window's system menu; choosing it delivers {id, SystemCommand}. A
-  // backend without a system menu offers the item where the window's own
-  // menu is (e.g. the title bar context menu) or in the menu bar.
-  virtual void AppendSystemMenuItem(WindowHandle window, int id, const std::string& text) = 0;
+  // Appends an item with this id and text to the window's system menu,
+  // after a separator when separatorBefore; choosing it delivers {id,
+  // SystemCommand}. A backend without a system menu offers the item where
+  // the window's own menu is (e.g. the dialog's context menu) or in the
+  // menu bar.
+  virtual void AppendSystemMenuItem(WindowHandle window, int id, const std::string& text,
+                                    bool separatorBefore) = 0;
+
+  // Modal save-file dialog of the platform owned by owner (kNoWindow: the
+  // active dialog). Returns the chosen path (the platform asks before an
+  // existing file is replaced), or nothing when the user cancelled.
+  virtual std::optional<std::string> AskSaveFileName(WindowHandle owner,
+                                                     const SaveFileRequest& request) = 0;
+
+  // Puts text on the clipboard. Lines are separated by '\n'; the backend
+  // gives other programs the platform's own line ends.
+  virtual void SetClipboardText(const std::string& text) = 0;
 
   // Modal message box owned by owner (kNoWindow: the active dialog): the
   // text, one OK button, no icon, ApplicationName() as caption. Returns when
@@ -145,6 +175,16 @@ class Toolkit {
   virtual void MessageBox(WindowHandle owner, const std::string& text) = 0;
 
   // --- Any control -------------------------------------------------------
+
+  // Gives a control a context menu (right click, the Menu key, Shift+F10),
+  // replacing any it had. An item with id 0 and no text is a separator;
+  // choosing an item delivers {id, MenuCommand}.
+  virtual void SetControlContextMenu(WindowHandle dialog, int controlId,
+                                     const std::vector<MenuItem>& items) = 0;
+  // While the control has the keyboard focus, the shortcut delivers
+  // {commandId, MenuCommand} instead of doing what the control would do.
+  virtual void SetControlShortcut(WindowHandle dialog, int controlId, ControlShortcut shortcut,
+                                  int commandId) = 0;
 
   // A disabled control is greyed and ignores clicks and typing.
   virtual void EnableControl(WindowHandle dialog, int controlId, bool enabled) = 0;
@@ -193,6 +233,13 @@ class Toolkit {
   virtual int ListCount(WindowHandle dialog, int controlId) const = 0;
   virtual void ListDelete(WindowHandle dialog, int controlId, int index) = 0;
   virtual std::string ListEntry(WindowHandle dialog, int controlId, int index) const = 0;
+  // The selected line of a single-selection list, -1 when none.
+  virtual int ListSelection(WindowHandle dialog, int controlId) const = 0;
+  // Selects line index (the list may scroll to show it); -1 clears the
+  // selection. Out of range: nothing changes.
+  virtual void ListSelect(WindowHandle dialog, int controlId, int index) = 0;
+  // Scrolls the list as little as needed for line index to be in view.
+  virtual void ListScrollIntoView(WindowHandle dialog, int controlId, int index) = 0;
 };
 
 // Combo select-by-prefix, shared by every backend: searches the entries

@@ -68,7 +68,8 @@ TEST(QtCommands, SystemItemSitsInTheContextMenuAndArrivesAsSystemCommand) {
     QApplication::sendEvent(client, &rightClick);
   });
   events.OnInit([&](WindowHandle self) {
-    toolkit.AppendSystemMenuItem(self, kSystemMenuAbout, LoadResourceString(kAboutMenuStringId));
+    toolkit.AppendSystemMenuItem(self, kSystemMenuAbout, LoadResourceString(kAboutMenuStringId),
+                                 true);
   });
   toolkit.RunModal(MainDialogTemplate(), kNoWindow, events);
   EXPECT_TRUE(Contains(events.commands, kSystemMenuAbout, CommandKind::SystemCommand));

@@ -1,7 +1,10 @@
 // Opens every dialog from its template with realistic content and saves
 // each window as <dir>/<name>.png (scripts/screenshots runs it under Xvfb).
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QPixmap>
+#include <QScreen>
 #include <QDir>
 #include <QMenu>
 #include <QTimer>
@@ -9,6 +12,8 @@
 #include <functional>
 #include <string>
 
+#include "ui/configurator_dlg.h"
+#include "ui/poll_dlg.h"
 #include "ui/templates/templates.h"
 #include "ui/toolkit/qt/qt_toolkit.h"
 
@@ -58,7 +63,8 @@ class Pane : public DialogEvents {
 };
 
 void FillMain(QtToolkit& tk, WindowHandle self) {
-  tk.AppendSystemMenuItem(self, kSystemMenuAbout, LoadResourceString(kAboutMenuStringId));
+  tk.AppendSystemMenuItem(self, kSystemMenuAbout, LoadResourceString(kAboutMenuStringId), true);
+  CConfiguratorDlg::AppendExtraSystemItems(tk, self);
   tk.SetWindowIcon(self, ApplicationIcon());
   ComboSelectByPrefix(tk, self, kTechnologyList, 0, "Vorlith Radio Control");
   ComboSelectByPrefix(tk, self, kNewBaudRateList, 0, "19200");
@@ -73,17 +79,34 @@ void FillMain(QtToolkit& tk, WindowHandle self) {
   ComboSelectByPrefix(tk, self, kComPortList, -1, "COM3");
 }
 
-void ShootContextMenu(QtToolkit& tk, WindowHandle self, const QString& path) {
-  QWidget* client = tk.ClientArea(self);
-  QTimer::singleShot(100, [path] {
+// Right-clicks target at where and saves the screen under the dialog and
+// its open menu together, as the user sees them.
+void ShootContextMenu(QtToolkit& tk, WindowHandle self, QWidget* target, const QPoint& where,
+                      const QString& path) {
+  QWidget* window = tk.TopLevel(self);
+  QTimer::singleShot(300, [path, window] {
     if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-      std::printf("%s %s\n", menu->grab().save(path) ? "wrote" : "FAILED", qPrintable(path));
+      const QRect area = window->frameGeometry().united(menu->geometry());
+      const QPixmap shot = window->screen()->grabWindow(0, area.x(), area.y(), area.width(),
+                                                         area.height());
+      std::printf("%s %s\n", shot.save(path) ? "wrote" : "FAILED", qPrintable(path));
       menu->close();
     }
   });
-  const QPoint where(20, client->height() - 60);
-  QContextMenuEvent event(QContextMenuEvent::Mouse, where, client->mapToGlobal(where));
-  QApplication::sendEvent(client, &event);
+  QContextMenuEvent event(QContextMenuEvent::Mouse, where, target->mapToGlobal(where));
+  QApplication::sendEvent(target, &event);
+}
+
+void ShootMainContextMenu(QtToolkit& tk, WindowHandle self, const QString& path) {
+  QWidget* client = tk.ClientArea(self);
+  ShootContextMenu(tk, self, client, QPoint(20, client->height() - 110), path);
+}
+
+void ShootPollContextMenu(QtToolkit& tk, WindowHandle self, const QString& path) {
+  auto* list = qobject_cast<QAbstractScrollArea*>(tk.ControlWidget(self, kResultList));
+  if (!list) return;
+  tk.ListSelect(self, kResultList, 2);
+  ShootContextMenu(tk, self, list->viewport(), QPoint(60, 40), path);
 }
 
 void FillPoll(QtToolkit& tk, WindowHandle self) {
@@ -118,9 +141,15 @@ int main(int argc, char** argv) {
   };
 
   run(MainDialogTemplate(), "main", [&](WindowHandle h) { FillMain(tk, h); },
-      [&](WindowHandle h) { ShootContextMenu(tk, h, path("main-context-menu")); });
+      [&](WindowHandle h) { ShootMainContextMenu(tk, h, path("main-context-menu")); });
   run(AboutDialogTemplate(), "about", {});
-  run(PollDialogTemplate(), "poll", [&](WindowHandle h) { FillPoll(tk, h); });
+  run(
+      PollDialogTemplate(), "poll",
+      [&](WindowHandle h) {
+        FillPoll(tk, h);
+        CPollDlg::AddReportMenuAndKeys(tk, h);
+      },
+      [&](WindowHandle h) { ShootPollContextMenu(tk, h, path("poll-context-menu")); });
   run(InitRadioDialogTemplate(), "init-radio", [&](WindowHandle h) {
     tk.SetChecked(h, kClientRoleButton, true);
     tk.SetChecked(h, kServerRoleButton, false);

@@ -144,7 +144,13 @@ int HeadlessToolkit::ListCount(WindowHandle dialog, int controlId) const {
 
 void HeadlessToolkit::ListDelete(WindowHandle dialog, int controlId, int index) {
   HeadlessControl* c = Control(dialog, controlId, ControlKind::ListBox);
-  if (c && InRange(index, c->entries)) c->entries.erase(c->entries.begin() + index);
+  if (!c || !InRange(index, c->entries)) return;
+  c->entries.erase(c->entries.begin() + index);
+  // As a real list box: the selected line goes with its line, the ones
+  // below move up.
+  if (c->selection == index) c->selection = -1;
+  if (c->selection > index) --c->selection;
+  if (c->scrolledTo >= static_cast<int>(c->entries.size())) c->scrolledTo = -1;
 }
 
 std::string HeadlessToolkit::ListEntry(WindowHandle dialog, int controlId, int index) const {

@@ -164,7 +164,9 @@ std::vector<std::string> HeadlessDialog::Entries(int controlId) const {
 }
 
 int HeadlessDialog::Selection(int controlId) const {
-  return m_toolkit.ComboSelection(m_window, controlId);
+  const HeadlessWindow* w = m_toolkit.Window(m_window);
+  const HeadlessControl* control = w ? w->Find(controlId) : nullptr;
+  return control ? control->selection : -1;
 }
 
 std::vector<std::pair<int, std::string>> HeadlessDialog::SystemMenuItems() const {

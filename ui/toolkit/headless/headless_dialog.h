@@ -38,6 +38,13 @@ class HeadlessDialog {
   // Enter with the focus on focusControl (0: on no push button).
   bool PressEnter(int focusControl = 0);
   bool PressEscape();
+  // Clicks line index of a list box (selects it; no command).
+  bool SelectLine(int controlId, int index);
+  // Opens the control's context menu and chooses the item with this id.
+  bool ContextMenu(int controlId, int itemId);
+  // Presses the shortcut with the focus on the control; false when the
+  // control has no command for it.
+  bool PressShortcut(int controlId, ControlShortcut shortcut);
   bool CloseBox();
 
   // --- Reading ---
@@ -48,7 +55,10 @@ class HeadlessDialog {
   bool Checked(int controlId) const;
   std::string Text(int controlId) const;                  // for a combo box: the text shown
   std::vector<std::string> Entries(int controlId) const;  // combo or list box
-  int Selection(int controlId) const;
+  int Selection(int controlId) const;                     // combo or list box
+  std::vector<MenuItem> ContextMenuItems(int controlId) const;
+  // The last line of a list box scrolled into view, -1 when none was.
+  int ScrolledTo(int controlId) const;
   std::vector<std::pair<int, std::string>> SystemMenuItems() const;
   const IconResource* Icon() const;
   // Child dialogs in creation order.

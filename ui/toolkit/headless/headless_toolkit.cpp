@@ -189,7 +189,8 @@ void HeadlessToolkit::SetWindowIcon(WindowHandle window, const IconResource& ico
   if (HeadlessWindow* w = Window(window)) w->icon = &icon;
 }
 
-void HeadlessToolkit::AppendSystemMenuItem(WindowHandle window, int id, const std::string& text) {
+void HeadlessToolkit::AppendSystemMenuItem(WindowHandle window, int id, const std::string& text,
+                                           bool /*separatorBefore*/) {
   if (HeadlessWindow* w = Window(window)) w->systemMenuItems.emplace_back(id, text);
 }
 

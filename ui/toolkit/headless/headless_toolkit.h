@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,15 @@ class HeadlessToolkit : public Toolkit {
   // Called with every message box, before it is "closed" with OK.
   void OnMessage(MessageAnswer answer) { m_onMessage = std::move(answer); }
 
+  // Queues the answer to the next save-file dialog: a path, or std::nullopt
+  // for Cancel. A save-file dialog without a queued answer is cancelled.
+  void AnswerSaveFile(std::optional<std::string> path) { m_saveAnswers.push_back(std::move(path)); }
+  // Every save-file dialog asked for, in order.
+  const std::vector<SaveFileRequest>& SaveFileRequests() const { return m_saveRequests; }
+  // What the last SetClipboardText put there, and how often it was called.
+  const std::string& ClipboardText() const { return m_clipboard; }
+  int ClipboardWrites() const { return m_clipboardWrites; }
+
   const std::vector<ShownMessage>& Messages() const { return m_messages; }
   std::vector<std::string> MessageTexts() const;
   // Template ids in the order their dialogs were run modally.
@@ -79,8 +89,16 @@ class HeadlessToolkit : public Toolkit {
   void EnableWindow(WindowHandle window, bool enabled) override;
   bool IsWindowEnabled(WindowHandle window) const override;
   void SetWindowIcon(WindowHandle window, const IconResource& icon) override;
-  void AppendSystemMenuItem(WindowHandle window, int id, const std::string& text) override;
+  void AppendSystemMenuItem(WindowHandle window, int id, const std::string& text,
+                            bool separatorBefore) override;
+  std::optional<std::string> AskSaveFileName(WindowHandle owner,
+                                             const SaveFileRequest& request) override;
+  void SetClipboardText(const std::string& text) override;
   void MessageBox(WindowHandle owner, const std::string& text) override;
+  void SetControlContextMenu(WindowHandle dialog, int controlId,
+                             const std::vector<MenuItem>& items) override;
+  void SetControlShortcut(WindowHandle dialog, int controlId, ControlShortcut shortcut,
+                          int commandId) override;
   void EnableControl(WindowHandle dialog, int controlId, bool enabled) override;
   bool IsControlEnabled(WindowHandle dialog, int controlId) const override;
   void ShowControl(WindowHandle dialog, int controlId, bool visible) override;
@@ -101,6 +119,9 @@ class HeadlessToolkit : public Toolkit {
   int ListCount(WindowHandle dialog, int controlId) const override;
   void ListDelete(WindowHandle dialog, int controlId, int index) override;
   std::string ListEntry(WindowHandle dialog, int controlId, int index) const override;
+  int ListSelection(WindowHandle dialog, int controlId) const override;
+  void ListSelect(WindowHandle dialog, int controlId, int index) override;
+  void ListScrollIntoView(WindowHandle dialog, int controlId, int index) override;
 
  private:
   WindowHandle Build(const DialogTemplate& dialog, DialogEvents& events);
@@ -113,6 +134,10 @@ class HeadlessToolkit : public Toolkit {
   std::vector<WindowHandle> m_modalStack;
   std::map<int, std::deque<DialogScript>> m_scripts;
   MessageAnswer m_onMessage;
+  std::deque<std::optional<std::string>> m_saveAnswers;
+  std::vector<SaveFileRequest> m_saveRequests;
+  std::string m_clipboard;
+  int m_clipboardWrites = 0;
   std::vector<ShownMessage> m_messages;
   std::vector<int> m_dialogsRun;
   WindowHandle m_nextHandle = 1;

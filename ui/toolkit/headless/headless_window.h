@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,7 +14,10 @@ struct HeadlessControl {
   const ControlTemplate* source = nullptr;
   std::string text;                  // label, edit text, or an editable combo's edit text
   std::vector<std::string> entries;  // combo and list boxes
-  int selection = -1;                // combo boxes
+  int selection = -1;                // combo and list boxes
+  int scrolledTo = -1;               // list boxes: the last line scrolled into view
+  std::vector<MenuItem> contextMenu;
+  std::map<ControlShortcut, int> shortcuts;  // shortcut -> command id
   bool checked = false;
   bool enabled = true;
   bool visible = true;

@@ -117,17 +117,17 @@ void DialogWindow::SetCommandHandler(CommandHandler handler) {
   m_surface->SetCommandHandler(std::move(handler));
 }
 
-void DialogWindow::AppendSystemItem(int id, const QString& text) {
-  m_systemItems.emplace_back(id, text);
+void DialogWindow::AppendSystemItem(int id, const QString& text, bool separatorBefore) {
+  m_systemItems.push_back({id, text, separatorBefore});
 }
 
 QMenu* DialogWindow::BuildSystemMenu(QWidget* parent) const {
   if (m_systemItems.empty()) return nullptr;
   auto* menu = new QMenu(parent);
-  for (const auto& [id, text] : m_systemItems) {
-    // Each item came with its separator; one at the very top separates
-    // nothing here, as the window menu's own entries are the desktop's.
-    if (!menu->isEmpty()) menu->addSeparator();
+  for (const auto& [id, text, separatorBefore] : m_systemItems) {
+    // A separator at the very top separates nothing here, as the window
+    // menu's own entries are the desktop's.
+    if (separatorBefore && !menu->isEmpty()) menu->addSeparator();
     QAction* action = menu->addAction(text);
     action->setData(id);
   }

@@ -65,7 +65,7 @@ class DialogWindow : public QDialog {
   // Linux has no window (system) menu: its extra items go into the
   // dialog's context menu (right click on the dialog, the Menu key or
   // Shift+F10), and choosing one is a system command.
-  void AppendSystemItem(int id, const QString& text);
+  void AppendSystemItem(int id, const QString& text, bool separatorBefore);
   // The menu the context menu would show now, built afresh; nullptr when
   // there is nothing to offer. The caller owns it.
   QMenu* BuildSystemMenu(QWidget* parent) const;
@@ -87,7 +87,12 @@ class DialogWindow : public QDialog {
 
   DialogSurface* m_surface = nullptr;
   QMenuBar* m_menuBar = nullptr;
-  std::vector<std::pair<int, QString>> m_systemItems;
+  struct SystemItem {
+    int id;
+    QString text;
+    bool separatorBefore;
+  };
+  std::vector<SystemItem> m_systemItems;
   CommandHandler m_onCommand;
   std::function<bool()> m_allowClose;
 };

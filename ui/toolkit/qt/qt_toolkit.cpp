@@ -210,9 +210,12 @@ void QtToolkit::SetWindowIcon(WindowHandle handle, const IconResource& icon) {
   if (const Window* window = Find(handle)) Widget(*window)->setWindowIcon(ToQIcon(icon));
 }
 
-void QtToolkit::AppendSystemMenuItem(WindowHandle handle, int id, const std::string& text) {
+void QtToolkit::AppendSystemMenuItem(WindowHandle handle, int id, const std::string& text,
+                                     bool separatorBefore) {
   const Window* window = Find(handle);
-  if (window && window->dialog) window->dialog->AppendSystemItem(id, ToQString(text));
+  if (window && window->dialog) {
+    window->dialog->AppendSystemItem(id, ToQString(text), separatorBefore);
+  }
 }
 
 void QtToolkit::MessageBox(WindowHandle owner, const std::string& text) {

@@ -46,8 +46,16 @@ class QtToolkit : public Toolkit {
   void EnableWindow(WindowHandle window, bool enabled) override;
   bool IsWindowEnabled(WindowHandle window) const override;
   void SetWindowIcon(WindowHandle window, const IconResource& icon) override;
-  void AppendSystemMenuItem(WindowHandle window, int id, const std::string& text) override;
+  void AppendSystemMenuItem(WindowHandle window, int id, const std::string& text,
+                            bool separatorBefore) override;
+  std::optional<std::string> AskSaveFileName(WindowHandle owner,
+                                             const SaveFileRequest& request) override;
+  void SetClipboardText(const std::string& text) override;
   void MessageBox(WindowHandle owner, const std::string& text) override;
+  void SetControlContextMenu(WindowHandle dialog, int controlId,
+                             const std::vector<MenuItem>& items) override;
+  void SetControlShortcut(WindowHandle dialog, int controlId, ControlShortcut shortcut,
+                          int commandId) override;
   void EnableControl(WindowHandle dialog, int controlId, bool enabled) override;
   bool IsControlEnabled(WindowHandle dialog, int controlId) const override;
   void ShowControl(WindowHandle dialog, int controlId, bool visible) override;
@@ -68,6 +76,9 @@ class QtToolkit : public Toolkit {
   int ListCount(WindowHandle dialog, int controlId) const override;
   void ListDelete(WindowHandle dialog, int controlId, int index) override;
   std::string ListEntry(WindowHandle dialog, int controlId, int index) const override;
+  int ListSelection(WindowHandle dialog, int controlId) const override;
+  void ListSelect(WindowHandle dialog, int controlId, int index) override;
+  void ListScrollIntoView(WindowHandle dialog, int controlId, int index) override;
 
  private:
   struct Window {

@@ -181,6 +181,9 @@ INT_PTR Win32Toolkit::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPAR
         return Answer(hwnd, 0);
       }
       return FALSE;
+    case WM_CONTEXTMENU:
+      if (ShowContextMenu(hwnd, reinterpret_cast<HWND>(wParam), lParam)) return Answer(hwnd, 0);
+      return FALSE;
     case WM_PAINT: {
       const Window* window = Find(ToHandle(hwnd));
       if (window && IsIconic(hwnd) && window->bigIcon && PaintMinimised(hwnd, *window)) {
@@ -362,11 +365,12 @@ void Win32Toolkit::SetWindowIcon(WindowHandle handle, const IconResource& icon) 
   window->smallIcon = small;
 }
 
-void Win32Toolkit::AppendSystemMenuItem(WindowHandle window, int id, const std::string& text) {
+void Win32Toolkit::AppendSystemMenuItem(WindowHandle window, int id, const std::string& text,
+                                        bool separatorBefore) {
   if (!Find(window)) return;
   HMENU menu = GetSystemMenu(ToHwnd(window), FALSE);
   if (!menu) return;
-  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  if (separatorBefore) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(id), Widen(text).c_str());
 }
 

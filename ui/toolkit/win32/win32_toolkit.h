@@ -6,6 +6,7 @@
 #undef MessageBox
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,7 +47,11 @@ class Win32Toolkit : public Toolkit {
   void EnableWindow(WindowHandle window, bool enabled) override;
   bool IsWindowEnabled(WindowHandle window) const override;
   void SetWindowIcon(WindowHandle window, const IconResource& icon) override;
-  void AppendSystemMenuItem(WindowHandle window, int id, const std::string& text) override;
+  void AppendSystemMenuItem(WindowHandle window, int id, const std::string& text,
+                            bool separatorBefore) override;
+  std::optional<std::string> AskSaveFileName(WindowHandle owner,
+                                             const SaveFileRequest& request) override;
+  void SetClipboardText(const std::string& text) override;
   void MessageBox(WindowHandle owner, const std::string& text) override;
 
   // Any control.
@@ -57,6 +62,10 @@ class Win32Toolkit : public Toolkit {
   Rect ControlRect(WindowHandle dialog, int controlId) const override;
   void SetControlText(WindowHandle dialog, int controlId, const std::string& text) override;
   std::string ControlText(WindowHandle dialog, int controlId) const override;
+  void SetControlContextMenu(WindowHandle dialog, int controlId,
+                             const std::vector<MenuItem>& items) override;
+  void SetControlShortcut(WindowHandle dialog, int controlId, ControlShortcut shortcut,
+                          int commandId) override;
 
   // Radio buttons, combo boxes, list boxes.
   void SetChecked(WindowHandle dialog, int controlId, bool checked) override;
@@ -72,6 +81,9 @@ class Win32Toolkit : public Toolkit {
   int ListCount(WindowHandle dialog, int controlId) const override;
   void ListDelete(WindowHandle dialog, int controlId, int index) override;
   std::string ListEntry(WindowHandle dialog, int controlId, int index) const override;
+  int ListSelection(WindowHandle dialog, int controlId) const override;
+  void ListSelect(WindowHandle dialog, int controlId, int index) override;
+  void ListScrollIntoView(WindowHandle dialog, int controlId, int index) override;
 
  private:
   struct Window {
@@ -81,8 +93,10 @@ class Win32Toolkit : public Toolkit {
     bool ended = false;
     HICON bigIcon = nullptr;
     HICON smallIcon = nullptr;
-    std::vector<HICON> pictures;  // icons shown by static controls
-    HWND focusWhileDisabled = nullptr;  // see EnableControl
+    std::vector<HICON> pictures;                              // icons shown by static controls
+    HWND focusWhileDisabled = nullptr;                        // see EnableControl
+    std::map<int, std::vector<MenuItem>> contextMenus;        // by control id
+    std::map<int, std::map<ControlShortcut, int>> shortcuts;  // control id -> key -> command
   };
   // What the dialog procedure needs at WM_INITDIALOG.
   struct Creation {
@@ -98,6 +112,12 @@ class Win32Toolkit : public Toolkit {
   void AttachMenu(HWND hwnd, const DialogTemplate& source);
   bool Dispatch(HWND hwnd, const Command& command);
   bool PaintMinimised(HWND hwnd, const Window& window);
+  // WM_CONTEXTMENU: pops up the clicked control's menu; false when it has
+  // none.
+  bool ShowContextMenu(HWND dialog, HWND clicked, LPARAM where);
+  // Subclass of a control with shortcuts: its Ctrl keys become commands.
+  static LRESULT CALLBACK ShortcutProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR id, DWORD_PTR data);
   void Forget(HWND hwnd);
 
   Window* Find(WindowHandle handle);

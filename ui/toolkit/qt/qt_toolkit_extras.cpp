@@ -1,0 +1,91 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QListWidget>
+
+#include "ui/toolkit/qt/control_extras.h"
+#include "ui/toolkit/qt/control_widgets.h"
+#include "ui/toolkit/qt/qt_toolkit.h"
+
+// File dialog, clipboard, context menus, shortcuts and list selection on Qt.
+
+namespace zorveth::ui::qt {
+namespace {
+
+bool InRange(int index, int count) {
+  return index >= 0 && index < count;
+}
+
+}  // namespace
+
+std::optional<std::string> QtToolkit::AskSaveFileName(WindowHandle owner,
+                                                      const SaveFileRequest& request) {
+  if (owner == kNoWindow && !m_modalStack.empty()) owner = m_modalStack.back();
+  QFileDialog dialog(TopLevel(owner), ToQString(request.title));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+  QStringList filters;
+  if (!request.filterPattern.empty()) {
+    filters << ToQString(request.filterName + " (" + request.filterPattern + ")");
+  }
+  filters << QStringLiteral("All files (*)");
+  dialog.setNameFilters(filters);
+  dialog.setDefaultSuffix(ToQString(request.defaultExtension));
+  dialog.selectFile(ToQString(request.suggestedName));
+  dialog.setWindowModality(Qt::ApplicationModal);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  // Paths are handed on in the local 8-bit encoding, which is what the
+  // file functions take.
+  return dialog.selectedFiles().front().toLocal8Bit().toStdString();
+}
+
+void QtToolkit::SetClipboardText(const std::string& text) {
+  QApplication::clipboard()->setText(ToQString(text));
+}
+
+void QtToolkit::SetControlContextMenu(WindowHandle dialog, int controlId,
+                                      const std::vector<MenuItem>& items) {
+  QWidget* control = ControlWidget(dialog, controlId);
+  if (!control) return;
+  ControlExtras::Of(control, [this, dialog](const Command& command) {
+    Dispatch(dialog, command);
+  }).SetContextMenu(items);
+}
+
+void QtToolkit::SetControlShortcut(WindowHandle dialog, int controlId, ControlShortcut shortcut,
+                                   int commandId) {
+  QWidget* control = ControlWidget(dialog, controlId);
+  if (!control) return;
+  ControlExtras::Of(control, [this, dialog](const Command& command) {
+    Dispatch(dialog, command);
+  }).SetShortcut(shortcut, commandId);
+}
+
+int QtToolkit::ListSelection(WindowHandle dialog, int controlId) const {
+  const auto* list = qobject_cast<const QListWidget*>(ControlWidget(dialog, controlId));
+  if (!list) return -1;
+  const QList<QListWidgetItem*> selected = list->selectedItems();
+  return selected.isEmpty() ? -1 : list->row(selected.front());
+}
+
+void QtToolkit::ListSelect(WindowHandle dialog, int controlId, int index) {
+  auto* list = qobject_cast<QListWidget*>(ControlWidget(dialog, controlId));
+  if (!list) return;
+  if (index == -1) {
+    list->clearSelection();
+  } else if (InRange(index, list->count())) {
+    // Selects without scrolling, unlike setCurrentRow.
+    list->selectionModel()->select(list->model()->index(index, 0),
+                                   QItemSelectionModel::ClearAndSelect);
+  }
+}
+
+void QtToolkit::ListScrollIntoView(WindowHandle dialog, int controlId, int index) {
+  auto* list = qobject_cast<QListWidget*>(ControlWidget(dialog, controlId));
+  if (list && InRange(index, list->count())) {
+    list->scrollToItem(list->item(index), QAbstractItemView::EnsureVisible);
+  }
+}
+
+}  // namespace zorveth::ui::qt
