@@ -56,6 +56,7 @@ int RunConfigure(const Arguments& args) {
   OperationContext context;
   context.kind = OperationKind::Configure;
   context.choices = link.choices;
+  context.port = link.choices.comPort;
   context.settings = LoadAdvancedSettings();
   ConsoleFeedback feedback({message::kConfigurationIsSet});
   const int status = RunRadioOperation(feedback, context, [&](CRadioPort& port, Clock& clock) {

@@ -84,6 +84,7 @@ int RunInit(const Arguments& args) {
   OperationContext context;
   context.kind = OperationKind::Initialize;
   context.choices = link.choices;
+  context.port = link.choices.comPort;
   context.settings = LoadAdvancedSettings();
   context.initRole = role == "client" ? RadioRole::Client : RadioRole::Server;
   ConsoleFeedback feedback({message::kClientInitialized, message::kServerInitialized});

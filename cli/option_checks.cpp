@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "radio/link_protocol.h"
+#include "radio/network_port.h"
 #include "settings/registry.h"
 #include "settings/text_compare.h"
 
@@ -106,6 +107,10 @@ Checked CheckRole(std::string_view text) {
 
 Checked CheckPort(std::string_view text, const std::vector<ListedPort>& listed) {
   if (auto com = ComName(text)) return {*com, ""};
+  if (IsNetworkPortName(text)) {
+    if (ParseNetworkPortName(text)) return {std::string(text), ""};
+    return Refuse("--port", text, "give rfc2217://HOST:PORT with a port number from 1 to 65535");
+  }
   for (const auto& port : listed) {
     const std::string& device = port.device;
     // "/dev/ttyUSB0" may be named "ttyUSB0", "/dev/pts/3" "pts/3".
@@ -114,7 +119,7 @@ Checked CheckPort(std::string_view text, const std::vector<ListedPort>& listed) 
       return {EntryComName(port.entry), ""};
     }
   }
-  std::string allowed = "give COM<n>";
+  std::string allowed = "give COM<n>, rfc2217://HOST:PORT";
   if (listed.empty()) {
     allowed += " (no serial port found)";
   } else {

@@ -56,6 +56,7 @@ int RunPoll(const Arguments& args) {
   if (!port) return UsageError("poll", "--port COM<n> is required");
 
   OperationContext context;
+  context.port = *port;
   context.kind = which == "server"   ? OperationKind::PollServer
                  : which == "client" ? OperationKind::PollClient
                                      : OperationKind::PollBoth;

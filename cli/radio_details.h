@@ -16,6 +16,8 @@ enum class OperationKind { PollServer, PollClient, PollBoth, Configure, Initiali
 // The operation that ran and the settings it was to write.
 struct OperationContext {
   OperationKind kind = OperationKind::PollBoth;
+  // The port as checked: "COM12" or "rfc2217://HOST:PORT".
+  std::string port;
   LinkChoices choices;
   AdvancedSettings settings;
   RadioRole initRole = RadioRole::Client;

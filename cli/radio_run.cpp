@@ -1,21 +1,31 @@
 #include "cli/radio_run.h"
 
+#include <memory>
+
 #include "cli/interrupts.h"
 #include "radio/cancellation.h"
-#include "radio/serial_port.h"
+#include "radio/com_port.h"
+#include "radio/network_port.h"
 
 namespace zorveth::cli {
 
 int RunRadioOperation(ConsoleFeedback& feedback, const OperationContext& context,
                       const std::function<void(CRadioPort& port, Clock& clock)>& operation) {
-  CSerialPort serialPort;
+  // A network address is a port of its own; a COM name may still lead to
+  // one through the port map.
+  std::unique_ptr<CRadioPort> device;
+  if (auto address = ParseNetworkPortName(context.port)) {
+    device = std::make_unique<CNetworkPort>(*address);
+  } else {
+    device = std::make_unique<CComPort>();
+  }
   CancellationToken& token = InterruptToken();
   CancellableClock clock(SystemClock(), token);
   // The exit after an interrupt waits on the plain clock: it must not be cut
   // short by the interrupt it answers.
-  CancellablePort port(serialPort, SystemClock(), token);
+  CancellablePort port(*device, SystemClock(), token);
   feedback.SetDetailSource([&](const std::string& message) {
-    return FailureDetails(message, context, feedback.History(), serialPort.LastOpenError());
+    return FailureDetails(message, context, feedback.History(), device->LastOpenError());
   });
   InstallInterruptHandlers();
   try {

@@ -24,6 +24,8 @@
 #include <system_error>
 #include <tuple>
 
+#include "settings/text_compare.h"
+
 namespace zorveth {
 
 namespace fs = std::filesystem;
@@ -136,11 +138,21 @@ fs::path CanonicalOrSelf(const fs::path& path) {
   return ec ? path : canonical;
 }
 
-// The device a link leads to, or nothing when the link is broken or leads
-// to a directory.
+// A link whose target is a network address ("rfc2217://HOST:PORT") names a
+// port on a device server; the target is kept as written.
+std::optional<std::string> NetworkTarget(const fs::path& link) {
+  std::error_code ec;
+  const std::string target = fs::read_symlink(link, ec).string();
+  if (ec || !StartsWithIgnoringCase(target, kNetworkPortScheme)) return std::nullopt;
+  return target;
+}
+
+// The device a link leads to (or its network address), or nothing when the
+// link is broken or leads to a directory.
 std::optional<fs::path> LinkTarget(const fs::path& link) {
   std::error_code ec;
   if (!fs::is_symlink(link, ec)) return std::nullopt;
+  if (auto address = NetworkTarget(link)) return fs::path(*address);
   fs::path target = fs::canonical(link, ec);
   if (ec || fs::is_directory(target, ec)) return std::nullopt;
   return target;
@@ -179,6 +191,11 @@ std::vector<MappedPort> ReadPortMap(const PortMapRoots& roots) {
     taken.insert(*number);
     auto target = LinkTarget(entry.path());
     if (!target) continue;
+    if (NetworkTarget(entry.path())) {
+      ports.push_back(
+          {*number, *target, "COM" + std::to_string(*number) + " (" + target->string() + ")"});
+      continue;
+    }
     linked.insert(*target);
     ports.push_back({*number, *target, Label(*number, *target, devRoot)});
   }

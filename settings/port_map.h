@@ -17,10 +17,15 @@ struct PortMapRoots {
 
 PortMapRoots DefaultPortMapRoots();
 
+// How a link in the port map names a port on a device server (RFC 2217):
+// ports/COM20 -> rfc2217://10.0.0.5:4001.
+inline constexpr char kNetworkPortScheme[] = "rfc2217://";
+
 // One serial device under its COM number.
 struct MappedPort {
   int number = 0;
-  std::filesystem::path device;  // the device file, e.g. /dev/ttyUSB0
+  std::filesystem::path device;  // the device file, e.g. /dev/ttyUSB0, or the
+                                 // network address a link names
   std::string label;             // "COM33 (ttyUSB0)": starts with COM<n>
 };
 

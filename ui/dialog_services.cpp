@@ -1,6 +1,6 @@
 #include "ui/dialog_services.h"
 
-#include "radio/serial_port.h"
+#include "radio/com_port.h"
 #include "ui/pumping_clock.h"
 
 namespace zorveth::ui {
@@ -10,7 +10,7 @@ std::unique_ptr<DialogServices> MakeSystemServices(Toolkit& toolkit) {
   services->ownedClock =
       std::make_unique<PumpingClock>(SystemClock(), [&toolkit] { toolkit.PumpPendingEvents(); });
   services->clock = services->ownedClock.get();
-  services->createPort = [] { return std::make_unique<CSerialPort>(); };
+  services->createPort = [] { return std::make_unique<CComPort>(); };
   return services;
 }
 
