@@ -25,6 +25,11 @@
 #include "radio/settings_poll.h"
 #include "tests/integration/simulated_link.h"
 #include "tests/support/recording_feedback.h"
+#include "ui/configurator_dlg.h"
+#include "ui/dialog_services.h"
+#include "ui/templates/templates.h"
+#include "ui/toolkit/headless/headless_dialog.h"
+#include "ui/toolkit/headless/headless_toolkit.h"
 
 namespace zorveth::testing {
 namespace {
@@ -363,6 +368,32 @@ TEST_F(ThroughSer2net, ADroppedConnectionEndsThePollWithItsMessage) {
       << network.LastOpenError();
   // Seven queries of three attempts at 2 x 400 ms at most, never a hang.
   EXPECT_LT(ElapsedMs(start), 20000);
+}
+
+// The dialogs name ports by COM number: a port map link COM20 ->
+// rfc2217://... is listed and polled like any other port.
+TEST_F(ThroughSer2net, TheDialogPollsThroughAPortMapLink) {
+  if (system("command -v ser2net >/dev/null 2>&1") != 0) GTEST_SKIP() << "ser2net not installed";
+  Serve();
+  StartSer2net();
+  std::filesystem::create_symlink(Url(), portsDir / "COM20");
+  ui::headless::HeadlessToolkit toolkit;
+  auto services = ui::MakeSystemServices(toolkit);
+  services->loadSettings = [] { return AdvancedSettings{}; };
+  std::vector<std::string> reports;
+  toolkit.OnDialog(ui::kPollDialogId, [&](ui::headless::HeadlessDialog& poll) {
+    ASSERT_TRUE(poll.Click(ui::kPollBothButton));
+    reports = poll.Entries(ui::kResultList);
+  });
+  toolkit.OnDialog(ui::kMainDialogId, [&](ui::headless::HeadlessDialog& main) {
+    const std::string entry = "COM20 (" + Url() + ")";
+    EXPECT_TRUE(main.Select(ui::kComPortList, entry));
+    main.Click(ui::kPollInformationButton);
+  });
+  ui::CConfiguratorApp(*services).Run();
+  ASSERT_EQ(reports.size(), 22u) << toolkit.Messages().size() << " messages";
+  EXPECT_EQ(reports[0], "Settings polled from: Server");
+  EXPECT_EQ(reports[11], "Settings polled from: Client");
 }
 
 }  // namespace
