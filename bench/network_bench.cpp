@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "bench/operation_timer.h"
+#include "bench/quiet_feedback.h"
 #include "radio/configure.h"
 #include "radio/network_port.h"
 #include "radio/serial_port.h"
@@ -29,15 +30,6 @@
 
 namespace zorveth::bench {
 namespace {
-
-class QuietFeedback : public OperationFeedback, public LineSink {
- public:
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  void BeginWaitCursor() override {}
-  void EndWaitCursor() override {}
-  void AppendLine(const std::string&) override {}
-  std::vector<std::string> messages;
-};
 
 std::uint16_t FreePort() {
   int fd = socket(AF_INET, SOCK_STREAM, 0);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bench/operation_timer.h"
+#include "bench/quiet_feedback.h"
 #include "radio/configure.h"
 #include "radio/initialize.h"
 #include "radio/serial_port.h"
@@ -29,15 +30,6 @@ namespace {
 
 constexpr int kCom = 1;
 constexpr double kReplyMs = 2;  // the simulator's reply delay per exchange
-
-class QuietFeedback : public OperationFeedback, public LineSink {
- public:
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  void BeginWaitCursor() override {}
-  void EndWaitCursor() override {}
-  void AppendLine(const std::string&) override {}
-  std::vector<std::string> messages;
-};
 
 struct Row {
   std::string operation;

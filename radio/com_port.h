@@ -18,14 +18,8 @@ std::optional<NetworkAddress> NetworkAddressOfComPort(int number);
 // The port behind a COM number as the dialogs and the command line name it:
 // the serial device, or the network port the port map links the number to.
 // Which one is decided at every Open, from the number set then.
-class CComPort : public CRadioPort {
+class CComPort : public CPortWithParams {
  public:
-  void SetParams(std::int16_t portNumber, std::uint32_t speed) override {
-    m_portNumber = portNumber;
-    m_speed = speed;
-  }
-  std::int16_t PortNumber() const override { return m_portNumber; }
-  std::uint32_t Speed() const override { return m_speed; }
   std::int16_t Open() override;
   std::int16_t Close() override { return m_active->Close(); }
   std::int16_t Write(const void* data, std::int16_t length) override {
@@ -36,8 +30,6 @@ class CComPort : public CRadioPort {
   std::string LastOpenError() const override { return m_active->LastOpenError(); }
 
  private:
-  std::int16_t m_portNumber = 0;
-  std::uint32_t m_speed = 0;
   CSerialPort m_serial;
   std::unique_ptr<CNetworkPort> m_network;
   CRadioPort* m_active = &m_serial;

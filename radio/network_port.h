@@ -34,19 +34,13 @@ std::optional<NetworkAddress> ParseNetworkPortName(std::string_view text);
 // 50 ms at most, also on a lost connection; Purge drops what was received
 // and asks the server to purge its receive side. A failure to connect or
 // agree is a failed Open, with the reason in LastOpenError.
-class CNetworkPort : public CRadioPort {
+class CNetworkPort : public CPortWithParams {
  public:
   static constexpr std::uint32_t kConnectTimeoutMs = 3000;
   static constexpr std::uint32_t kAnswerTimeoutMs = 1000;
 
   explicit CNetworkPort(NetworkAddress address);
 
-  void SetParams(std::int16_t portNumber, std::uint32_t speed) override {
-    m_portNumber = portNumber;
-    m_speed = speed;
-  }
-  std::int16_t PortNumber() const override { return m_portNumber; }
-  std::uint32_t Speed() const override { return m_speed; }
   std::int16_t Open() override;
   std::int16_t Close() override;
   std::int16_t Write(const void* data, std::int16_t length) override;
@@ -74,8 +68,6 @@ class CNetworkPort : public CRadioPort {
   std::int16_t FailOpen(const std::string& reason);
 
   NetworkAddress m_address;
-  std::int16_t m_portNumber = 0;
-  std::uint32_t m_speed = 0;
   TcpConnection m_connection;
   bool m_timeoutsPending = false;
   bool m_lost = false;

@@ -61,6 +61,22 @@ class CRadioPort {
   virtual std::string LastOpenError() const = 0;
 };
 
+// A port that keeps its own port number and speed for the next Open (every
+// port but a decorator, which passes them on). They are public settings:
+// SetParams sets both, a caller may also assign them one by one.
+class CPortWithParams : public CRadioPort {
+ public:
+  void SetParams(std::int16_t portNumber, std::uint32_t speed) override {
+    m_portNumber = portNumber;
+    m_speed = speed;
+  }
+  std::int16_t PortNumber() const override { return m_portNumber; }
+  std::uint32_t Speed() const override { return m_speed; }
+
+  std::int16_t m_portNumber = 0;
+  std::uint32_t m_speed = 0;
+};
+
 // Closes the port when it goes out of scope, so every path of an operation
 // releases the device (also after a failed Open, which may hold it). CloseNow
 // closes it earlier where an operation must release it before telling the

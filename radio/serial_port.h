@@ -16,7 +16,7 @@ namespace zorveth {
 // device; the handle keeps what the last Open obtained, so after an Open
 // that failed past the system's open call the device stays held until
 // Close. Close forgets the handle (kInvalidHandle) whatever the system said.
-class CSerialPort : public CRadioPort {
+class CSerialPort : public CPortWithParams {
  public:
   using NativeHandle = std::intptr_t;
   static constexpr NativeHandle kInvalidHandle = -1;
@@ -25,13 +25,6 @@ class CSerialPort : public CRadioPort {
   ~CSerialPort() override;
   CSerialPort(const CSerialPort&) = delete;
   CSerialPort& operator=(const CSerialPort&) = delete;
-
-  void SetParams(std::int16_t portNumber, std::uint32_t speed) override {
-    m_portNumber = portNumber;
-    m_speed = speed;
-  }
-  std::int16_t PortNumber() const override { return m_portNumber; }
-  std::uint32_t Speed() const override { return m_speed; }
 
   std::int16_t Open() override;
   std::int16_t Close() override;
@@ -47,9 +40,6 @@ class CSerialPort : public CRadioPort {
   // 50 ms read time-out; a Write that fails to apply it leaves it set, so
   // the next one tries again.
   bool TimeoutsPending() const { return m_timeoutsPending; }
-
-  std::int16_t m_portNumber = 0;
-  std::uint32_t m_speed = 0;
 
  private:
   // What only one platform's backend keeps about the open device.

@@ -15,7 +15,7 @@ namespace zorveth::testing {
 // time it becomes readable; ReadByte advances the clock like the real port
 // (to the byte's arrival, or by the 50 ms read time-out). Every operation is
 // recorded with its time so tests can check order and timing exactly.
-class FakeSerialPort : public CRadioPort {
+class FakeSerialPort : public CPortWithParams {
  public:
   struct Event {
     std::uint64_t timeMs;  // since FakeClock::kStart
@@ -26,12 +26,6 @@ class FakeSerialPort : public CRadioPort {
 
   explicit FakeSerialPort(FakeClock& clock) : m_fakeClock(clock) {}
 
-  void SetParams(std::int16_t portNumber, std::uint32_t speed) override {
-    m_portNumber = portNumber;
-    m_speed = speed;
-  }
-  std::int16_t PortNumber() const override { return m_portNumber; }
-  std::uint32_t Speed() const override { return m_speed; }
   std::string LastOpenError() const override { return m_lastOpenError; }
 
   std::int16_t Open() override;
@@ -58,8 +52,6 @@ class FakeSerialPort : public CRadioPort {
   bool TimeoutsPending() const { return m_timeoutsPending; }
 
  protected:
-  std::int16_t m_portNumber = 0;
-  std::uint32_t m_speed = 0;
   std::string m_lastOpenError;
 
  private:
