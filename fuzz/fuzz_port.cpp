@@ -14,9 +14,10 @@ constexpr std::size_t kReadLimit = 10'000'000;
 
 std::int16_t FuzzPort::Open() {
   if (m_open) ++m_misordered;
+  bool fails = m_failOpens || (m_opens < 8 && (m_failMask >> m_opens & 1) != 0);
   ++m_opens;
   m_open = true;
-  return m_failOpens ? kPortOpenFailed : kPortOk;
+  return fails ? kPortOpenFailed : kPortOk;
 }
 
 std::int16_t FuzzPort::Close() {

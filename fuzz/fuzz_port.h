@@ -51,6 +51,8 @@ class FuzzPort : public CRadioPort {
   // Opens fail while this is set (the device stays held until Close, as a
   // half-configured line would).
   void FailOpens(bool fail) { m_failOpens = fail; }
+  // Open number n (from 0) fails when bit n of the mask is set.
+  void FailOpensByMask(std::uint8_t mask) { m_failMask = mask; }
   bool IsOpen() const { return m_open; }
   std::size_t Opens() const { return m_opens; }
   // Calls outside the port's calling order: I/O while closed, Close
@@ -74,6 +76,7 @@ class FuzzPort : public CRadioPort {
   std::uint32_t m_speed = 0;
   bool m_open = false;
   bool m_failOpens = false;
+  std::uint8_t m_failMask = 0;
   std::size_t m_opens = 0;
   std::size_t m_misordered = 0;
   std::size_t m_reads = 0;
