@@ -112,8 +112,26 @@ struct Sandbox {
     std::filesystem::create_directories(scratch.Path() / "config");
     ::setenv("XDG_CONFIG_HOME", (scratch.Path() / "config").c_str(), 1);
     ::setenv("HOME", scratch.Path().c_str(), 1);
-    if (::chdir(work.c_str()) != 0) std::abort();
   }
+};
+
+// Runs the command line in the scratch folder and comes back: the fuzzer
+// itself reads its corpus by the paths it was given, relative ones too.
+class InWorkFolder {
+ public:
+  explicit InWorkFolder(const std::filesystem::path& work)
+      : m_previous(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (m_previous < 0 || ::chdir(work.c_str()) != 0) std::abort();
+  }
+  ~InWorkFolder() {
+    if (::fchdir(m_previous) != 0) std::abort();
+    ::close(m_previous);
+  }
+  InWorkFolder(const InWorkFolder&) = delete;
+  InWorkFolder& operator=(const InWorkFolder&) = delete;
+
+ private:
+  int m_previous;
 };
 
 }  // namespace
@@ -136,13 +154,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Each run starts from the same empty folder: a settings file written by
   // one input must not change what the next one sees.
   std::error_code ec;
-  std::filesystem::remove("SkelvarRadio.ini", ec);
+  std::filesystem::remove(sandbox.work / "SkelvarRadio.ini", ec);
 
   std::ostringstream out;
   std::ostringstream err;
   std::streambuf* oldOut = std::cout.rdbuf(out.rdbuf());
   std::streambuf* oldErr = std::cerr.rdbuf(err.rdbuf());
-  int status = zorveth::cli::RunCommandLine(args);
+  int status = 0;
+  {
+    InWorkFolder inWork(sandbox.work);
+    status = zorveth::cli::RunCommandLine(args);
+  }
   std::cout.rdbuf(oldOut);
   std::cerr.rdbuf(oldErr);
 
