@@ -108,10 +108,12 @@ std::uint16_t QueryValue(CRadioPort& port, Clock& clock, const std::string& regi
     std::string line = ReadLine(port, clock, kQueryReplyTimeoutMs);
 
     // The radio may echo the command as a line of its own first. A line is
-    // the echo when everything before its two-character line end matches
-    // the start of the command (so a bare "\n\r" counts as one too).
-    if (line.size() >= 2) {
-      std::size_t n = line.size() - 2;
+    // the echo when it ends with the line end and everything before that
+    // matches the start of the command (so a bare "\n\r" counts as one
+    // too). A line cut off by the time-out is no echo: what follows it is
+    // the rest of that line, not a reply of its own.
+    if (line.ends_with(kReplyLineEnd)) {
+      std::size_t n = line.size() - kReplyLineEnd.size();
       if (n <= command.size() && line.compare(0, n, command, 0, n) == 0) {
         line = ReadLine(port, clock, kQueryReplyTimeoutMs);
       }

@@ -133,6 +133,27 @@ TEST_F(CommandModeTest, GarbledReplyIsAFailedAttemptNotANumber) {
   EXPECT_EQ(calls, 3);
 }
 
+// A line the time-out cut off, even one that starts like the echo, is not
+// an echo: the digits arriving after it in the same attempt are the rest of
+// that line, not a reply. (The last attempt, so no later one reads them.)
+TEST_F(CommandModeTest, LineCutOffByTheTimeOutIsNoEchoBeforeAReply) {
+  for (const std::string& cutOff :
+       {std::string("AT\x98"), std::string("A"), std::string("\n\n\0\x01", 4)}) {
+    SCOPED_TRACE(::testing::PrintToString(cutOff));
+    FakeClock caseClock;
+    FakeSerialPort casePort{caseClock};
+    casePort.SetParams(1, 9600);
+    ASSERT_EQ(casePort.Open(), kPortOk);
+    int calls = 0;
+    casePort.SetResponder([&](FakeSerialPort& p, const std::string&, std::uint32_t) {
+      if (++calls < kQueryAttempts) return;
+      p.Send(cutOff);
+      p.Send("12\n\r", kQueryReplyTimeoutMs + 50);
+    });
+    EXPECT_EQ(QueryValue(casePort, caseClock, "C"), kQueryFailed);
+  }
+}
+
 TEST_F(CommandModeTest, ValuesAboveSixteenBitsWrapLikeTheRegister) {
   port.SetResponder(
       [](FakeSerialPort& p, const std::string&, std::uint32_t) { p.Send("65537\n\r"); });
