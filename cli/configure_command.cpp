@@ -1,7 +1,9 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "cli/json_results.h"
 #include "cli/link_options.h"
+#include "cli/trace_option.h"
 #include "radio/configure.h"
 #include "radio/serial_port.h"
 #include "settings/advanced_settings.h"
@@ -11,6 +13,7 @@ namespace {
 
 constexpr char kHelp[] =
     "Usage: zorveth-cli configure --port COM<n> [--channel TEXT] [--baud TEXT]\n"
+    "                             [--trace FILE] [--format text|json]\n"
     "\n"
     "Writes one set of link settings to the Client radio and then, once the\n"
     "Client has accepted it, to the Server, probing 38400, 19200, 9600 and 4800\n"
@@ -21,6 +24,8 @@ constexpr char kHelp[] =
     "  --port COM<n>    the serial port ('zorveth-cli ports' lists them)\n"
     "  --channel TEXT   channel (default 67); its leading number is sent\n"
     "  --baud TEXT      new baud rate of the radios (default 19200)\n"
+    "  --trace FILE     write every byte sent and received to FILE ('-': stderr)\n"
+    "  --format FORMAT  text (default) or json: one JSON document on stdout\n"
     "  -h, --help       this text\n"
     "\n"
     "Prints exactly one outcome: \"Configuration is Set\" on stdout, or a failure\n"
@@ -35,22 +40,33 @@ int RunConfigure(const Arguments& args) {
     return kExitOk;
   }
   LinkOptions link;
+  TraceOption trace;
+  FormatOption format;
   OptionReader options(args);
   while (!options.Done()) {
     const std::string& name = options.Next();
     std::string error;
-    if (!TakeLinkOption(options, link, false, error)) {
+    if (trace.Take(options, error) || format.Take(options, error)) {
+      // --trace, --format
+    } else if (!TakeLinkOption(options, link, false, error)) {
       return UsageError("configure", "unexpected argument '" + name + "'");
     }
     if (!error.empty()) return UsageError("configure", error);
   }
   if (!link.portGiven) return UsageError("configure", "--port COM<n> is required");
+  if (std::string error; !trace.Prepare(error)) return UsageError("configure", error);
 
   const AdvancedSettings settings = LoadAdvancedSettings();
   CSerialPort port;
   ConsoleFeedback feedback({message::kConfigurationIsSet});
   feedback.SetDetailSource([&port] { return port.LastOpenError(); });
-  RadioConfigurator(port, SystemClock(), feedback).ConfigureRadios(link.choices, settings);
+  JsonResults results(format, "configure", link.choices.comPort, feedback,
+                      {message::kConfigurationIsSet});
+  results.SetSettingsSent(link.choices, settings);
+  RadioConfigurator(trace.Wrap(port, "configure"), SystemClock(), results.Feedback())
+      .ConfigureRadios(link.choices, settings);
+  results.Print();
+  trace.Finish();
   return feedback.FailureShown() ? kExitFailure : kExitOk;
 }
 

@@ -1,7 +1,9 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "cli/json_results.h"
 #include "cli/link_options.h"
+#include "cli/trace_option.h"
 #include "radio/initialize.h"
 #include "radio/serial_port.h"
 #include "settings/advanced_settings.h"
@@ -11,7 +13,8 @@ namespace {
 
 constexpr char kHelp[] =
     "Usage: zorveth-cli init --role client|server --port COM<n> [--technology TEXT]\n"
-    "                        [--channel TEXT] [--baud TEXT] --yes\n"
+    "                        [--channel TEXT] [--baud TEXT] [--trace FILE]\n"
+    "                        [--format text|json] --yes\n"
     "\n"
     "Gives the one radio that is switched on the Client or the Server role and the\n"
     "full link settings, overwriting its previous settings. Switch every other\n"
@@ -25,6 +28,8 @@ constexpr char kHelp[] =
     "                        Control\" or \"Other\"; decides the line's form\n"
     "  --channel TEXT        channel (default 67, 53 or 25 by technology)\n"
     "  --baud TEXT           new baud rate of the radio (default 19200)\n"
+    "  --trace FILE          write every byte sent and received to FILE ('-': stderr)\n"
+    "  --format FORMAT       text (default) or json: one JSON document on stdout\n"
     "  --yes                 confirm that the radio's settings may be overwritten\n"
     "  -h, --help            this text\n"
     "\n"
@@ -43,6 +48,8 @@ int RunInit(const Arguments& args) {
   LinkOptions link;
   std::string role;
   bool confirmed = false;
+  TraceOption trace;
+  FormatOption format;
   OptionReader options(args);
   while (!options.Done()) {
     const std::string& name = options.Next();
@@ -53,6 +60,8 @@ int RunInit(const Arguments& args) {
       auto value = options.Value();
       if (!value) return UsageError("init", "--role needs client or server");
       role = *value;
+    } else if (trace.Take(options, error) || format.Take(options, error)) {
+      // --trace, --format
     } else if (!TakeLinkOption(options, link, true, error)) {
       return UsageError("init", "unexpected argument '" + name + "'");
     }
@@ -67,6 +76,7 @@ int RunInit(const Arguments& args) {
                  " (nothing was sent)\n";
     return kExitUsage;
   }
+  if (std::string error; !trace.Prepare(error)) return UsageError("init", error);
   if (!link.channelGiven)
     link.choices.channel = std::string(DefaultChannel(link.choices.technology));
 
@@ -75,7 +85,13 @@ int RunInit(const Arguments& args) {
   CSerialPort port;
   ConsoleFeedback feedback({message::kClientInitialized, message::kServerInitialized});
   feedback.SetDetailSource([&port] { return port.LastOpenError(); });
-  InitializeRadio(radioRole, link.choices, settings, port, SystemClock(), feedback);
+  JsonResults results(format, "init", link.choices.comPort, feedback,
+                      {message::kClientInitialized, message::kServerInitialized});
+  results.SetRoleRequested(radioRole);
+  InitializeRadio(radioRole, link.choices, settings, trace.Wrap(port, "init " + role),
+                  SystemClock(), results.Feedback());
+  results.Print();
+  trace.Finish();
   return feedback.FailureShown() ? kExitFailure : kExitOk;
 }
 
