@@ -24,14 +24,15 @@ bool TraceOption::Prepare(std::string& error) {
   if (!m_path) return true;
   // No size limit: a command traces one operation, and the file is what
   // the user asked for.
+  if (*m_path != "-") {
+    m_file.open(*m_path, std::ios::binary | std::ios::trunc);
+    if (!m_file) {
+      error = "cannot write the trace to '" + *m_path + "': " + std::strerror(errno);
+      return false;
+    }
+  }
   m_log =
       std::make_unique<WireLog>(SystemClock().NowMs(), 1, std::numeric_limits<std::size_t>::max());
-  if (*m_path == "-") return true;
-  m_file.open(*m_path, std::ios::binary | std::ios::trunc);
-  if (!m_file) {
-    error = "cannot write the trace to '" + *m_path + "': " + std::strerror(errno);
-    return false;
-  }
   return true;
 }
 
