@@ -25,7 +25,7 @@ bool TraceOption::Prepare(std::string& error) {
   // No size limit: a command traces one operation, and the file is what
   // the user asked for.
   if (*m_path != "-") {
-    m_file.open(*m_path, std::ios::binary | std::ios::trunc);
+    m_file = std::fopen(m_path->c_str(), "wb");
     if (!m_file) {
       error = "cannot write the trace to '" + *m_path + "': " + std::strerror(errno);
       return false;
@@ -53,9 +53,10 @@ bool TraceOption::Finish() {
     std::cerr << text << std::flush;
     return true;
   }
-  m_file << text << std::flush;
-  m_file.close();
-  if (m_file.fail()) {
+  const bool written = std::fwrite(text.data(), 1, text.size(), m_file) == text.size();
+  const bool closed = std::fclose(m_file) == 0;
+  m_file = nullptr;
+  if (!written || !closed) {
     std::cerr << "zorveth-cli: could not write the trace to '" << *m_path << "'\n";
     return false;
   }

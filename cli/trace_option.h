@@ -1,6 +1,6 @@
 #pragma once
 
-#include <fstream>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,7 +43,8 @@ class TraceOption {
 
  private:
   std::optional<std::string> m_path;
-  std::ofstream m_file;
+  // Plain stdio: the trace adds as little as it can to the tool's memory.
+  std::FILE* m_file = nullptr;
   std::unique_ptr<WireLog> m_log;
   std::unique_ptr<TracingPort> m_port;
   bool m_finished = false;

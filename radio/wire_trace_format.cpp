@@ -1,7 +1,6 @@
 #include "radio/wire_trace_format.h"
 
 #include <charconv>
-#include <cstdio>
 
 namespace zorveth {
 namespace {
@@ -56,9 +55,10 @@ std::string QuoteBytes(std::string_view bytes) {
         break;
       default:
         if (byte < 0x20 || byte > 0x7E || (afterHexEscape && IsHexDigit(c))) {
-          char escape[5];
-          std::snprintf(escape, sizeof escape, "\\x%02x", byte);
-          text += escape;
+          constexpr char kHex[] = "0123456789abcdef";
+          text += "\\x";
+          text.push_back(kHex[byte >> 4]);
+          text.push_back(kHex[byte & 0xF]);
           hexEscape = true;
         } else {
           text.push_back(c);
@@ -124,12 +124,17 @@ std::optional<std::string> UnquoteBytes(std::string_view quoted) {
 std::string FormatWireTraceLine(const WireTraceEntry& entry, std::string_view operation,
                                 std::uint64_t startMs) {
   const std::uint64_t ms = entry.timeMs >= startMs ? entry.timeMs - startMs : 0;
-  char head[64];
-  std::snprintf(head, sizeof head, "%llu.%03u %s %u COM%d ",
-                static_cast<unsigned long long>(ms / 1000), static_cast<unsigned>(ms % 1000),
-                entry.direction == WireDirection::Sent ? "->" : "<-",
-                static_cast<unsigned>(entry.speed), static_cast<int>(entry.portNumber));
-  std::string line = head;
+  std::string line = std::to_string(ms / 1000);
+  const auto fraction = static_cast<unsigned>(ms % 1000);
+  line += '.';
+  line.push_back(static_cast<char>('0' + fraction / 100));
+  line.push_back(static_cast<char>('0' + fraction / 10 % 10));
+  line.push_back(static_cast<char>('0' + fraction % 10));
+  line += entry.direction == WireDirection::Sent ? " -> " : " <- ";
+  line += std::to_string(entry.speed);
+  line += " COM";
+  line += std::to_string(entry.portNumber);
+  line += ' ';
   const std::string_view step = entry.step;
   if (!operation.empty()) {
     line += operation;
