@@ -19,6 +19,7 @@
 
 #include "bench/operation_timer.h"
 #include "bench/quiet_feedback.h"
+#include "bench/trace_cost.h"
 #include "radio/configure.h"
 #include "radio/initialize.h"
 #include "radio/serial_port.h"
@@ -198,7 +199,9 @@ void StartUpTable(const std::filesystem::path& workDir) {
 }  // namespace
 }  // namespace zorveth::bench
 
-int main() {
+// With "trace" as its argument only the cost of tracing is measured.
+int main(int argc, char** argv) {
+  const bool traceOnly = argc > 1 && std::string(argv[1]) == "trace";
   namespace fs = std::filesystem;
   // A private port map, so the benchmark never touches the user's.
   fs::path home = fs::temp_directory_path() / ("zorveth-bench-" + std::to_string(getpid()));
@@ -206,11 +209,14 @@ int main() {
   fs::create_directories(zorveth::bench::g_portsDir);
   setenv("XDG_CONFIG_HOME", home.c_str(), 1);
 
-  std::printf("%-12s %-22s %9s %9s %7s %8s %7s  %s\n", "operation", "setup", "wall ms", "ideal ms",
-              "ratio", "CPU ms", "CPU", "outcome");
-  for (const auto& row : zorveth::bench::OperationRows()) zorveth::bench::Measure(row);
-  zorveth::bench::TimeOutTable();
-  zorveth::bench::StartUpTable(home);
+  if (!traceOnly) {
+    std::printf("%-12s %-22s %9s %9s %7s %8s %7s  %s\n", "operation", "setup", "wall ms",
+                "ideal ms", "ratio", "CPU ms", "CPU", "outcome");
+    for (const auto& row : zorveth::bench::OperationRows()) zorveth::bench::Measure(row);
+    zorveth::bench::TimeOutTable();
+    zorveth::bench::StartUpTable(home);
+  }
+  zorveth::bench::TraceCostTable(zorveth::bench::g_portsDir, home);
   fs::remove_all(home);
   return 0;
 }

@@ -1,9 +1,11 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "cli/json_results.h"
 #include "cli/link_options.h"
 #include "cli/option_checks.h"
 #include "cli/radio_run.h"
+#include "cli/trace_option.h"
 #include "radio/initialize.h"
 #include "settings/advanced_settings.h"
 
@@ -12,7 +14,8 @@ namespace {
 
 constexpr char kHelp[] =
     "Usage: zorveth-cli init --role client|server --port PORT [--technology TEXT]\n"
-    "                        [--channel N] [--baud N] --yes\n"
+    "                        [--channel N] [--baud N] [--trace FILE]\n"
+    "                        [--format text|json] --yes\n"
     "\n"
     "Gives the one radio that is switched on the Client or the Server role and the\n"
     "full link settings, overwriting its previous settings. Switch every other\n"
@@ -21,8 +24,9 @@ constexpr char kHelp[] =
     "\n"
     "Options:\n"
     "  --role client|server  the role to give the radio (required)\n"
-    "  --port PORT           the serial port: COM<n>, or a device 'zorveth-cli\n"
-    "                        ports' lists, by its path or name (/dev/ttyUSB0)\n"
+    "  --port PORT           the serial port: COM<n>, a device 'zorveth-cli ports'\n"
+    "                        lists by its path or name (/dev/ttyUSB0), or\n"
+    "                        rfc2217://HOST:PORT\n"
     "  --technology TEXT     \"Vorlith Radio Control\" (default), \"Dunmere Radio\n"
     "                        Control\" or \"Other\" (any letter case, or the first\n"
     "                        word); decides the line's form\n"
@@ -30,6 +34,8 @@ constexpr char kHelp[] =
     "                        technology)\n"
     "  --baud N              new baud rate of the radio: 2400, 4800, 9600, 19200\n"
     "                        or 38400 (default 19200)\n"
+    "  --trace FILE          write every byte sent and received to FILE ('-': stderr)\n"
+    "  --format FORMAT       text (default) or json: one JSON document on stdout\n"
     "  --yes                 confirm that the radio's settings may be overwritten\n"
     "  -h, --help            this text\n"
     "\n"
@@ -48,6 +54,8 @@ int RunInit(const Arguments& args) {
     return kExitOk;
   }
   LinkOptions link;
+  TraceOption trace;
+  FormatOption format;
   std::string role;
   bool confirmed = false;
   OptionReader options(args);
@@ -64,6 +72,8 @@ int RunInit(const Arguments& args) {
       Checked checked = CheckRole(*value);
       if (!checked.ok()) return UsageError("init", checked.refusal);
       role = checked.value;
+    } else if (trace.Take(options, error) || format.Take(options, error)) {
+      // --trace, --format
     } else if (name.rfind("-", 0) == 0 && !TakeLinkOption(options, link, true, error)) {
       return UsageError("init", "unknown option '" + name + "'");
     } else if (name.rfind("-", 0) != 0) {
@@ -80,6 +90,7 @@ int RunInit(const Arguments& args) {
   }
   if (!link.channelGiven)
     link.choices.channel = std::string(DefaultChannel(link.choices.technology));
+  if (std::string error; !trace.Prepare(error)) return UsageError("init", error);
 
   OperationContext context;
   context.kind = OperationKind::Initialize;
@@ -88,10 +99,19 @@ int RunInit(const Arguments& args) {
   context.settings = LoadAdvancedSettings();
   context.initRole = role == "client" ? RadioRole::Client : RadioRole::Server;
   ConsoleFeedback feedback({message::kClientInitialized, message::kServerInitialized});
-  const int status = RunRadioOperation(feedback, context, [&](CRadioPort& port, Clock& clock) {
-    InitializeRadio(context.initRole, context.choices, context.settings, port, clock, feedback);
-  });
+  JsonResults results(format, "init", context.port, feedback,
+                      {message::kClientInitialized, message::kServerInitialized});
+  results.SetRoleRequested(context.initRole);
+  const int status = RunRadioOperation(
+      feedback, context,
+      [&](CRadioPort& port, Clock& clock) {
+        InitializeRadio(context.initRole, context.choices, context.settings, port, clock,
+                        results.Feedback());
+      },
+      [&](CRadioPort& device) -> CRadioPort& { return trace.Wrap(device, "init " + role); });
+  results.Print();
   NoteSlowestSpeed(feedback, context.choices.newBaudRate, status);
+  trace.Finish();
   return status;
 }
 

@@ -1,8 +1,10 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "cli/json_results.h"
 #include "cli/link_options.h"
 #include "cli/radio_run.h"
+#include "cli/trace_option.h"
 #include "radio/settings_poll.h"
 
 namespace zorveth::cli {
@@ -17,9 +19,12 @@ constexpr char kHelp[] =
     "it. With 'both' the Client is asked only at the speed the Server answered at.\n"
     "\n"
     "Options:\n"
-    "  --port PORT     the serial port: COM<n>, or a device 'zorveth-cli ports'\n"
-    "                  lists, by its path or name (/dev/ttyUSB0, ttyUSB0)\n"
-    "  -h, --help      this text\n"
+    "  --port PORT      the serial port: COM<n>, a device 'zorveth-cli ports'\n"
+    "                   lists by its path or name (/dev/ttyUSB0, ttyUSB0), or\n"
+    "                   rfc2217://HOST:PORT\n"
+    "  --trace FILE     write every byte sent and received to FILE ('-': stderr)\n"
+    "  --format FORMAT  text (default) or json: one JSON document on stdout\n"
+    "  -h, --help       this text\n"
     "\n"
     "Failure messages go to stderr, with lines under them that say what happened.\n"
     "Ctrl-C stops the poll, takes the radio out of command mode and exits 130.\n"
@@ -35,11 +40,16 @@ int RunPoll(const Arguments& args) {
   }
   std::string which;
   std::optional<std::string> port;
+  TraceOption trace;
+  FormatOption format;
+  std::string error;
   OptionReader options(args);
   while (!options.Done()) {
     const std::string& name = options.Next();
     if (name == "--port") {
-      std::string error = TakePortOption(options, port.emplace());
+      error = TakePortOption(options, port.emplace());
+      if (!error.empty()) return UsageError("poll", error);
+    } else if (trace.Take(options, error) || format.Take(options, error)) {
       if (!error.empty()) return UsageError("poll", error);
     } else if (name.rfind("-", 0) == 0) {
       return UsageError("poll", "unknown option '" + name + "'");
@@ -53,7 +63,8 @@ int RunPoll(const Arguments& args) {
     return UsageError("poll", which.empty() ? "say which radio to poll: server, client or both"
                                             : "'" + which + "' is not server, client or both");
   }
-  if (!port) return UsageError("poll", "--port COM<n> is required");
+  if (!port) return UsageError("poll", "--port is required");
+  if (!trace.Prepare(error)) return UsageError("poll", error);
 
   OperationContext context;
   context.port = *port;
@@ -61,17 +72,24 @@ int RunPoll(const Arguments& args) {
                  : which == "client" ? OperationKind::PollClient
                                      : OperationKind::PollBoth;
   ConsoleFeedback feedback;
-  return RunRadioOperation(feedback, context, [&](CRadioPort& serialPort, Clock& clock) {
-    std::string portText = *port;
-    SettingsPoll poll(portText, serialPort, clock, feedback, feedback);
-    if (context.kind == OperationKind::PollServer) {
-      poll.PollServer();
-    } else if (context.kind == OperationKind::PollClient) {
-      poll.PollClient();
-    } else {
-      poll.PollBoth();
-    }
-  });
+  JsonResults results(format, "poll", *port, feedback);
+  const int status = RunRadioOperation(
+      feedback, context,
+      [&](CRadioPort& serialPort, Clock& clock) {
+        std::string portText = *port;
+        SettingsPoll poll(portText, serialPort, clock, results.Sink(), results.Feedback());
+        if (context.kind == OperationKind::PollServer) {
+          poll.PollServer();
+        } else if (context.kind == OperationKind::PollClient) {
+          poll.PollClient();
+        } else {
+          poll.PollBoth();
+        }
+      },
+      [&](CRadioPort& device) -> CRadioPort& { return trace.Wrap(device, "poll " + which); });
+  results.Print();
+  trace.Finish();
+  return status;
 }
 
 }  // namespace zorveth::cli

@@ -10,7 +10,8 @@
 namespace zorveth::cli {
 
 int RunRadioOperation(ConsoleFeedback& feedback, const OperationContext& context,
-                      const std::function<void(CRadioPort& port, Clock& clock)>& operation) {
+                      const std::function<void(CRadioPort& port, Clock& clock)>& operation,
+                      const std::function<CRadioPort&(CRadioPort&)>& wrap) {
   // A network address is a port of its own; a COM name may still lead to
   // one through the port map.
   std::unique_ptr<CRadioPort> device;
@@ -23,7 +24,7 @@ int RunRadioOperation(ConsoleFeedback& feedback, const OperationContext& context
   CancellableClock clock(SystemClock(), token);
   // The exit after an interrupt waits on the plain clock: it must not be cut
   // short by the interrupt it answers.
-  CancellablePort port(*device, SystemClock(), token);
+  CancellablePort port(wrap ? wrap(*device) : *device, SystemClock(), token);
   feedback.SetDetailSource([&](const std::string& message) {
     return FailureDetails(message, context, feedback.History(), device->LastOpenError());
   });

@@ -15,8 +15,11 @@ namespace zorveth::cli {
 // "ATE\r", closes the port and says "Interrupted" with where the radios
 // stand. Returns the exit status: 0, 1 when a failure message was shown, or
 // 128 plus the signal's number after an interrupt.
+// wrap, when given, puts a port of its own over the device (the wire trace);
+// the interrupt's exit command goes through it too.
 int RunRadioOperation(ConsoleFeedback& feedback, const OperationContext& context,
-                      const std::function<void(CRadioPort& port, Clock& clock)>& operation);
+                      const std::function<void(CRadioPort& port, Clock& clock)>& operation,
+                      const std::function<CRadioPort&(CRadioPort&)>& wrap = {});
 
 // After the outcome of configure or init with a new speed of 2400 baud: the
 // radios will still answer a poll there, but configure and init never try
