@@ -163,6 +163,7 @@ bool CConfiguratorDlg::OnCommand(const Command& command) {
 
 void CConfiguratorDlg::ConfigureRadios() {
   DialogFeedback feedback(*this, kConfigureButton);
+  m_services.operationStarted("configure");
   RadioConfigurator(*m_port, *m_services.clock, feedback)
       .ConfigureRadios(CurrentChoices(), m_settings);
 }

@@ -5,6 +5,7 @@
 
 #include "radio/clock.h"
 #include "radio/radio_port.h"
+#include "radio/wire_log.h"
 #include "settings/advanced_settings.h"
 #include "settings/port_discovery.h"
 #include "ui/radio_search.h"
@@ -43,8 +44,13 @@ struct DialogServices {
   // wait cursor on the user-interface thread. Unset: finds nothing.
   std::function<FindRadiosResult(const FindRadiosRequest&)> findRadios =
       [](const FindRadiosRequest&) { return FindRadiosResult{}; };
+  // Told the name of each radio operation as it starts ("poll both",
+  // "configure", "init client"), so the wire log can head its entries.
+  std::function<void(const std::string&)> operationStarted = [](const std::string&) {};
   // Keeps the clock alive when the services own it.
   std::unique_ptr<Clock> ownedClock;
+  // The trace of the last operations, in memory only, for "Save Wire Log...".
+  std::unique_ptr<WireLog> wireLog;
 };
 
 // The real services: serial ports on the system clock, which keeps the

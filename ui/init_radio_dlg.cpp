@@ -50,6 +50,7 @@ void CInitRadioDlg::InitializeRadio() {
   DialogServices& services = m_mainDialog.Services();
   std::unique_ptr<CRadioPort> port = services.createPort();
   DialogFeedback feedback(*this, kInitializeButton);
+  services.operationStarted(role == RadioRole::Client ? "init client" : "init server");
   zorveth::InitializeRadio(role, m_mainDialog.CurrentChoices(), m_mainDialog.Settings(), *port,
                            *services.clock, feedback);
 }

@@ -18,6 +18,7 @@ std::string JoinForClipboard(const std::vector<std::string>& lines) {
 
 CPollDlg::CPollDlg(DialogServices& services, std::string portText)
     : CDialog(services.toolkit, PollDialogTemplate()),
+      m_services(services),
       m_portText(std::move(portText)),
       m_port(services.createPort()),
       m_clock(*services.clock) {}
@@ -123,12 +124,15 @@ bool CPollDlg::OnCommand(const Command& command) {
   if (command.kind != CommandKind::ButtonClicked) return CDialog::OnCommand(command);
   switch (command.id) {
     case kPollBothButton:
+      m_services.operationStarted("poll both");
       RunPoll(kPollBothButton, [](SettingsPoll& poll) { poll.PollBoth(); });
       return true;
     case kPollServerButton:
+      m_services.operationStarted("poll server");
       RunPoll(kPollServerButton, [](SettingsPoll& poll) { poll.PollServer(); });
       return true;
     case kPollClientButton:
+      m_services.operationStarted("poll client");
       RunPoll(kPollClientButton, [](SettingsPoll& poll) { poll.PollClient(); });
       return true;
     case kClearInformationButton:

@@ -42,6 +42,7 @@ class CPollDlg : public CDialog, private LineSink {
   void CopySelection();
   void SaveReport();
 
+  DialogServices& m_services;
   std::string m_portText;
   std::unique_ptr<CRadioPort> m_port;
   Clock& m_clock;

@@ -23,6 +23,7 @@
 #include "radio/initialize.h"
 #include "radio/serial_port.h"
 #include "radio/settings_poll.h"
+#include "radio/wire_trace_format.h"
 #include "tests/integration/simulated_link.h"
 #include "tests/support/recording_feedback.h"
 #include "ui/configurator_dlg.h"
@@ -394,6 +395,42 @@ TEST_F(ThroughSer2net, TheDialogPollsThroughAPortMapLink) {
   ASSERT_EQ(reports.size(), 22u) << toolkit.Messages().size() << " messages";
   EXPECT_EQ(reports[0], "Settings polled from: Server");
   EXPECT_EQ(reports[11], "Settings polled from: Client");
+}
+
+// The dialogs trace every byte in memory; "Save Wire Log..." writes what the
+// radios heard, at the speeds they heard it.
+TEST_F(ThroughSer2net, DialogsSaveWireLogWritesWhatThePollSent) {
+  pair.server.speed = pair.client.speed = 9600;
+  Serve();
+  ui::headless::HeadlessToolkit toolkit;
+  auto services = ui::MakeSystemServices(toolkit);
+  services->loadSettings = [] { return AdvancedSettings{}; };
+  const auto saved = dir.path() / "wire.log";
+  toolkit.AnswerSaveFile(saved.string());
+  toolkit.OnDialog(ui::kPollDialogId, [&](ui::headless::HeadlessDialog& poll) {
+    ASSERT_TRUE(poll.Click(ui::kPollBothButton));
+  });
+  toolkit.OnDialog(ui::kMainDialogId, [&](ui::headless::HeadlessDialog& main) {
+    EXPECT_TRUE(main.Select(ui::kComPortList, "COM12 (" + server->SlavePath().substr(5) + ")"));
+    main.Click(ui::kPollInformationButton);
+    ASSERT_TRUE(main.SystemMenu(ui::kSystemMenuSaveWireLog));
+  });
+  ui::CConfiguratorApp(*services).Run();
+  std::string heard;
+  for (const auto& entry : server->Log()) {
+    if (entry.fromTool) heard += std::to_string(entry.speed) + ":" + char(entry.byte) + " ";
+  }
+  std::string sent;
+  std::ifstream log(saved);
+  for (std::string line; std::getline(log, line);) {
+    auto parsed = ParseWireTraceLine(line);
+    ASSERT_TRUE(parsed) << line;
+    if (parsed->direction != WireDirection::Sent) continue;
+    EXPECT_EQ(parsed->step.rfind("poll both: ", 0), 0u) << line;
+    for (char c : parsed->bytes) sent += std::to_string(parsed->speed) + ":" + c + " ";
+  }
+  EXPECT_FALSE(sent.empty());
+  EXPECT_EQ(sent, heard);
 }
 
 }  // namespace
