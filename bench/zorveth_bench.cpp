@@ -106,7 +106,8 @@ std::vector<Row> OperationRows() {
         {"Configure", at, 300.0 * k + 300 + 6 * kReplyMs,
          [](QuietFeedback& f) {
            CSerialPort port;
-           LinkChoices choices{"Vorlith Radio Control", "67", "19200", "COM1"};
+           LinkChoices choices;
+           choices.comPort = "COM1";
            RadioConfigurator(port, SystemClock(), f).ConfigureRadios(choices, AdvancedSettings{});
          },
          PairAt(s, s)});
@@ -121,7 +122,8 @@ std::vector<Row> OperationRows() {
                       ideal,
                       [](QuietFeedback& f) {
                         CSerialPort port;
-                        LinkChoices choices{"Vorlith Radio Control", "67", "19200", "COM1"};
+                        LinkChoices choices;
+                        choices.comPort = "COM1";
                         InitializeRadio(RadioRole::Client, choices, AdvancedSettings{}, port,
                                         SystemClock(), f);
                       },

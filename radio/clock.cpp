@@ -9,7 +9,7 @@ namespace {
 class MonotonicClock final : public Clock {
  public:
   std::uint64_t NowMs() override {
-    auto since = std::chrono::steady_clock::now() - start_;
+    auto since = std::chrono::steady_clock::now() - m_start;
     return static_cast<std::uint64_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
   }
@@ -18,7 +18,7 @@ class MonotonicClock final : public Clock {
   }
 
  private:
-  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 
 }  // namespace

@@ -36,7 +36,7 @@ std::uint8_t SlotBit(int slot) {
 
 }  // namespace
 
-PtyRadioServer::PtyRadioServer(PairConfig config) : pair_(std::move(config)) {}
+PtyRadioServer::PtyRadioServer(PairConfig config) : m_pair(std::move(config)) {}
 
 PtyRadioServer::~PtyRadioServer() {
   Stop();
@@ -48,97 +48,97 @@ bool PtyRadioServer::Start(std::string* error) {
     CloseDescriptors();
     return false;
   };
-  if (started_) return fail("the server was already started");
-  started_ = true;
-  start_ = std::chrono::steady_clock::now();
+  if (m_started) return fail("the server was already started");
+  m_started = true;
+  m_start = std::chrono::steady_clock::now();
 
-  master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (master_ < 0) return fail(ErrnoText("posix_openpt"));
-  if (grantpt(master_) != 0) return fail(ErrnoText("grantpt"));
-  if (unlockpt(master_) != 0) return fail(ErrnoText("unlockpt"));
+  m_master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (m_master < 0) return fail(ErrnoText("posix_openpt"));
+  if (grantpt(m_master) != 0) return fail(ErrnoText("grantpt"));
+  if (unlockpt(m_master) != 0) return fail(ErrnoText("unlockpt"));
   char name[128] = {};
-  if (ptsname_r(master_, name, sizeof name) != 0) return fail(ErrnoText("ptsname_r"));
-  slavePath_ = name;
+  if (ptsname_r(m_master, name, sizeof name) != 0) return fail(ErrnoText("ptsname_r"));
+  m_slavePath = name;
   // The master never blocks the thread: a tool that stops reading only delays the radios' bytes.
-  int flags = fcntl(master_, F_GETFL);
-  if (flags < 0 || fcntl(master_, F_SETFL, flags | O_NONBLOCK) != 0) {
+  int flags = fcntl(m_master, F_GETFL);
+  if (flags < 0 || fcntl(m_master, F_SETFL, flags | O_NONBLOCK) != 0) {
     return fail(ErrnoText("fcntl"));
   }
-  slave_ = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (slave_ < 0) return fail(ErrnoText("open slave"));
+  m_slave = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (m_slave < 0) return fail(ErrnoText("open slave"));
   // A serial line does not echo. A fresh pty does, and would loop the radios' replies back to
   // them as if the tool had sent them, until the tool sets raw mode itself.
   termios attributes{};
-  if (tcgetattr(slave_, &attributes) == 0) {
+  if (tcgetattr(m_slave, &attributes) == 0) {
     cfmakeraw(&attributes);
-    tcsetattr(slave_, TCSANOW, &attributes);
+    tcsetattr(m_slave, TCSANOW, &attributes);
   }
-  wake_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  if (wake_ < 0) return fail(ErrnoText("eventfd"));
+  m_wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (m_wake < 0) return fail(ErrnoText("eventfd"));
   // Exclusive mode set by the tool outlives its close on a pty (the pty stays while the master is
   // open), so a non-root tool could never reopen its port. Watching the slave's opens and closes
   // lets the server lift it once the tool has let go, as a real serial device would.
-  portWatch_ = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
-  if (portWatch_ >= 0 && inotify_add_watch(portWatch_, name, IN_OPEN | IN_CLOSE) < 0) {
-    CloseIfOpen(portWatch_);
+  m_portWatch = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+  if (m_portWatch >= 0 && inotify_add_watch(m_portWatch, name, IN_OPEN | IN_CLOSE) < 0) {
+    CloseIfOpen(m_portWatch);
   }
-  thread_ = std::thread([this] { Run(); });
+  m_thread = std::thread([this] { Run(); });
   return true;
 }
 
 void PtyRadioServer::Stop() {
-  stopping_ = true;
-  if (thread_.joinable()) {
+  m_stopping = true;
+  if (m_thread.joinable()) {
     Wake();
-    thread_.join();
+    m_thread.join();
   }
   CloseDescriptors();
   std::vector<std::filesystem::path> links;
   {
-    std::lock_guard lock(mutex_);
-    links.swap(links_);
+    std::lock_guard lock(m_mutex);
+    links.swap(m_links);
   }
-  for (const auto& link : links) RemovePortLink(link, slavePath_);
+  for (const auto& link : links) RemovePortLink(link, m_slavePath);
 }
 
 void PtyRadioServer::CloseDescriptors() {
-  CloseIfOpen(master_);
-  CloseIfOpen(slave_);
-  CloseIfOpen(wake_);
-  CloseIfOpen(portWatch_);
+  CloseIfOpen(m_master);
+  CloseIfOpen(m_slave);
+  CloseIfOpen(m_wake);
+  CloseIfOpen(m_portWatch);
 }
 
 std::string PtyRadioServer::SlavePath() const {
-  return slavePath_;
+  return m_slavePath;
 }
 
 bool PtyRadioServer::LinkAs(const std::filesystem::path& portsDir, int number, std::string* error) {
-  if (slavePath_.empty()) {
+  if (m_slavePath.empty()) {
     if (error != nullptr) *error = "the server is not started";
     return false;
   }
-  std::optional<std::filesystem::path> link = CreatePortLink(portsDir, number, slavePath_, error);
+  std::optional<std::filesystem::path> link = CreatePortLink(portsDir, number, m_slavePath, error);
   if (!link) return false;
-  std::lock_guard lock(mutex_);
-  links_.push_back(*link);
+  std::lock_guard lock(m_mutex);
+  m_links.push_back(*link);
   return true;
 }
 
 std::vector<LogEntry> PtyRadioServer::Log() const {
-  std::lock_guard lock(mutex_);
-  return log_;
+  std::lock_guard lock(m_mutex);
+  return m_log;
 }
 
 void PtyRadioServer::ClearLog() {
-  std::lock_guard lock(mutex_);
-  log_.clear();
+  std::lock_guard lock(m_mutex);
+  m_log.clear();
 }
 
 std::string PtyRadioServer::HeardBy(int slot) const {
   std::uint8_t bit = SlotBit(slot);
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(m_mutex);
   std::string text;
-  for (const LogEntry& entry : log_) {
+  for (const LogEntry& entry : m_log) {
     if (entry.fromTool && (entry.heardBy & bit) != 0) text.push_back(static_cast<char>(entry.byte));
   }
   return text;
@@ -146,9 +146,9 @@ std::string PtyRadioServer::HeardBy(int slot) const {
 
 std::string PtyRadioServer::SentBy(int slot) const {
   std::uint8_t bit = SlotBit(slot);
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(m_mutex);
   std::string text;
-  for (const LogEntry& entry : log_) {
+  for (const LogEntry& entry : m_log) {
     if (!entry.fromTool && entry.delivered && (entry.heardBy & bit) != 0) {
       text.push_back(static_cast<char>(entry.byte));
     }
@@ -157,70 +157,70 @@ std::string PtyRadioServer::SentBy(int slot) const {
 }
 
 void PtyRadioServer::SetLogListener(LogListener listener) {
-  std::lock_guard lock(mutex_);
-  listener_ = std::move(listener);
+  std::lock_guard lock(m_mutex);
+  m_listener = std::move(listener);
 }
 
 RadioConfig PtyRadioServer::Radio(int slot) const {
-  std::lock_guard lock(mutex_);
-  return pair_.Radio(slot);
+  std::lock_guard lock(m_mutex);
+  return m_pair.Radio(slot);
 }
 
 void PtyRadioServer::SetRadio(int slot, const RadioConfig& config) {
   {
-    std::lock_guard lock(mutex_);
-    pair_.SetRadio(slot, config);
+    std::lock_guard lock(m_mutex);
+    m_pair.SetRadio(slot, config);
   }
   Wake();  // a new delay or hang-up count changes what the thread waits for
 }
 
 bool PtyRadioServer::InCommandMode(int slot) const {
-  std::lock_guard lock(mutex_);
-  return pair_.InCommandMode(slot);
+  std::lock_guard lock(m_mutex);
+  return m_pair.InCommandMode(slot);
 }
 
 bool PtyRadioServer::HungUp() const {
-  std::lock_guard lock(mutex_);
-  return hungUp_;
+  std::lock_guard lock(m_mutex);
+  return m_hungUp;
 }
 
 std::uint64_t PtyRadioServer::NowUs() const {
   return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
-                                        std::chrono::steady_clock::now() - start_)
+                                        std::chrono::steady_clock::now() - m_start)
                                         .count());
 }
 
 void PtyRadioServer::Wake() {
-  if (wake_ < 0) return;
+  if (m_wake < 0) return;
   std::uint64_t one = 1;
-  [[maybe_unused]] ssize_t written = write(wake_, &one, sizeof one);
+  [[maybe_unused]] ssize_t written = write(m_wake, &one, sizeof one);
 }
 
 void PtyRadioServer::Publish(const std::vector<LogEntry>& entries) {
   if (entries.empty()) return;
   LogListener listener;
   {
-    std::lock_guard lock(mutex_);
-    listener = listener_;
+    std::lock_guard lock(m_mutex);
+    listener = m_listener;
   }
   if (listener) listener(entries);
 }
 
 void PtyRadioServer::Run() {
-  while (!stopping_) {
+  while (!m_stopping) {
     std::optional<std::uint64_t> nextDue;
     bool wantWrite = false;
     {
-      std::lock_guard lock(mutex_);
-      std::optional<std::size_t> limit = pair_.HangUpAfterBytes();
-      if (limit && received_ >= *limit) HangUpLocked();
-      if (hungUp_) return;
-      nextDue = pair_.NextDueUs();
-      wantWrite = !outgoing_.empty();
+      std::lock_guard lock(m_mutex);
+      std::optional<std::size_t> limit = m_pair.HangUpAfterBytes();
+      if (limit && m_received >= *limit) HangUpLocked();
+      if (m_hungUp) return;
+      nextDue = m_pair.NextDueUs();
+      wantWrite = !m_outgoing.empty();
     }
-    pollfd fds[3] = {{wake_, POLLIN, 0},
-                     {master_, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0},
-                     {portWatch_, POLLIN, 0}};
+    pollfd fds[3] = {{m_wake, POLLIN, 0},
+                     {m_master, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0},
+                     {m_portWatch, POLLIN, 0}};
     timespec timeout{};
     timespec* timeoutPointer = nullptr;
     if (nextDue) {
@@ -230,14 +230,14 @@ void PtyRadioServer::Run() {
       timeout.tv_nsec = static_cast<long>((wait % 1000000) * 1000);
       timeoutPointer = &timeout;
     }
-    if (ppoll(fds, portWatch_ >= 0 ? 3 : 2, timeoutPointer, nullptr) < 0 && errno != EINTR) {
+    if (ppoll(fds, m_portWatch >= 0 ? 3 : 2, timeoutPointer, nullptr) < 0 && errno != EINTR) {
       return;
     }
     if ((fds[0].revents & POLLIN) != 0) {
       std::uint64_t count = 0;
-      [[maybe_unused]] ssize_t drained = read(wake_, &count, sizeof count);
+      [[maybe_unused]] ssize_t drained = read(m_wake, &count, sizeof count);
     }
-    if (stopping_) return;
+    if (m_stopping) return;
     if ((fds[2].revents & POLLIN) != 0) TrackPortOpens();
     if ((fds[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0 && !ReadFromTool()) {
       // With the server's own slave descriptor open the master should never report a hang-up;
@@ -251,27 +251,27 @@ void PtyRadioServer::Run() {
 
 bool PtyRadioServer::ReadFromTool() {
   unsigned char buffer[4096];
-  ssize_t count = read(master_, buffer, sizeof buffer);
+  ssize_t count = read(m_master, buffer, sizeof buffer);
   if (count <= 0) return count < 0 && (errno == EAGAIN || errno == EINTR);
   std::vector<LogEntry> entries;
   {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     std::uint64_t now = NowUs();
     // The tool sets the speed on the slave; a pty master reports the slave's settings.
-    std::uint32_t speed = LineSpeedOf(master_);
-    for (ssize_t i = 0; i < count && !hungUp_; ++i) {
+    std::uint32_t speed = LineSpeedOf(m_master);
+    for (ssize_t i = 0; i < count && !m_hungUp; ++i) {
       LogEntry entry;
       entry.timeUs = now;
       entry.fromTool = true;
       entry.speed = speed;
       entry.byte = buffer[i];
-      entry.roles = pair_.Roles();  // before the byte: a completed line may change a role
-      entry.heardBy = pair_.Receive(buffer[i], speed, now);
-      log_.push_back(entry);
+      entry.roles = m_pair.Roles();  // before the byte: a completed line may change a role
+      entry.heardBy = m_pair.Receive(buffer[i], speed, now);
+      m_log.push_back(entry);
       entries.push_back(entry);
-      ++received_;
-      std::optional<std::size_t> limit = pair_.HangUpAfterBytes();
-      if (limit && received_ >= *limit) HangUpLocked();
+      ++m_received;
+      std::optional<std::size_t> limit = m_pair.HangUpAfterBytes();
+      if (limit && m_received >= *limit) HangUpLocked();
     }
   }
   Publish(entries);
@@ -281,11 +281,11 @@ bool PtyRadioServer::ReadFromTool() {
 void PtyRadioServer::SendDueReplies() {
   std::vector<LogEntry> entries;
   {
-    std::lock_guard lock(mutex_);
-    if (hungUp_) return;
+    std::lock_guard lock(m_mutex);
+    if (m_hungUp) return;
     std::uint64_t now = NowUs();
-    std::vector<ScheduledReply> due = pair_.TakeDue(now);
-    std::uint32_t lineSpeed = due.empty() ? 0 : LineSpeedOf(master_);
+    std::vector<ScheduledReply> due = m_pair.TakeDue(now);
+    std::uint32_t lineSpeed = due.empty() ? 0 : LineSpeedOf(m_master);
     for (const ScheduledReply& reply : due) {
       for (char c : reply.bytes) {
         LogEntry entry;
@@ -294,13 +294,13 @@ void PtyRadioServer::SendDueReplies() {
         entry.speed = reply.speed;
         entry.heardBy = SlotBit(reply.slot);
         entry.byte = static_cast<std::uint8_t>(c);
-        entry.roles = pair_.Roles();
+        entry.roles = m_pair.Roles();
         if (reply.speed == lineSpeed) {
-          outgoing_.push_back(entry);
+          m_outgoing.push_back(entry);
         } else {
           // The tool has moved to another speed meanwhile; it would read only garbage.
           entry.delivered = false;
-          log_.push_back(entry);
+          m_log.push_back(entry);
           entries.push_back(entry);
         }
       }
@@ -311,42 +311,42 @@ void PtyRadioServer::SendDueReplies() {
 }
 
 void PtyRadioServer::FlushOutgoing(std::vector<LogEntry>& written) {
-  if (outgoing_.empty()) return;
+  if (m_outgoing.empty()) return;
   std::string bytes;
-  for (const LogEntry& entry : outgoing_) bytes.push_back(static_cast<char>(entry.byte));
-  ssize_t count = write(master_, bytes.data(), bytes.size());
+  for (const LogEntry& entry : m_outgoing) bytes.push_back(static_cast<char>(entry.byte));
+  ssize_t count = write(m_master, bytes.data(), bytes.size());
   if (count <= 0) return;  // full for now; the thread waits for POLLOUT
   std::uint64_t now = NowUs();
   for (ssize_t i = 0; i < count; ++i) {
-    outgoing_[static_cast<std::size_t>(i)].timeUs = now;
-    log_.push_back(outgoing_[static_cast<std::size_t>(i)]);
-    written.push_back(outgoing_[static_cast<std::size_t>(i)]);
+    m_outgoing[static_cast<std::size_t>(i)].timeUs = now;
+    m_log.push_back(m_outgoing[static_cast<std::size_t>(i)]);
+    written.push_back(m_outgoing[static_cast<std::size_t>(i)]);
   }
-  outgoing_.erase(outgoing_.begin(), outgoing_.begin() + count);
+  m_outgoing.erase(m_outgoing.begin(), m_outgoing.begin() + count);
 }
 
 void PtyRadioServer::TrackPortOpens() {
   alignas(inotify_event) char buffer[4096];
-  ssize_t count = read(portWatch_, buffer, sizeof buffer);
+  ssize_t count = read(m_portWatch, buffer, sizeof buffer);
   for (ssize_t offset = 0; offset < count;) {
     const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
     offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-    if ((event->mask & IN_OPEN) != 0) ++toolOpens_;
-    if ((event->mask & IN_CLOSE) != 0 && --toolOpens_ <= 0) {
-      toolOpens_ = 0;
-      std::lock_guard lock(mutex_);
-      if (!hungUp_) ioctl(slave_, TIOCNXCL);
+    if ((event->mask & IN_OPEN) != 0) ++m_toolOpens;
+    if ((event->mask & IN_CLOSE) != 0 && --m_toolOpens <= 0) {
+      m_toolOpens = 0;
+      std::lock_guard lock(m_mutex);
+      if (!m_hungUp) ioctl(m_slave, TIOCNXCL);
     }
   }
 }
 
 void PtyRadioServer::HangUpLocked() {
-  if (hungUp_) return;
-  hungUp_ = true;
-  pair_.TakeDue(std::numeric_limits<std::uint64_t>::max());
-  outgoing_.clear();
-  CloseIfOpen(master_);
-  CloseIfOpen(slave_);
+  if (m_hungUp) return;
+  m_hungUp = true;
+  m_pair.TakeDue(std::numeric_limits<std::uint64_t>::max());
+  m_outgoing.clear();
+  CloseIfOpen(m_master);
+  CloseIfOpen(m_slave);
 }
 
 }  // namespace zorveth::sim

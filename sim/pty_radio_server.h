@@ -63,26 +63,26 @@ class PtyRadioServer {
   void CloseDescriptors();
   std::uint64_t NowUs() const;
 
-  mutable std::mutex mutex_;
-  RadioPair pair_;
-  std::vector<LogEntry> log_;
-  std::vector<LogEntry> outgoing_;  // radio bytes handed over but not yet taken by the pty
-  std::size_t received_ = 0;
-  bool hungUp_ = false;
-  LogListener listener_;
+  mutable std::mutex m_mutex;
+  RadioPair m_pair;
+  std::vector<LogEntry> m_log;
+  std::vector<LogEntry> m_outgoing;  // radio bytes handed over but not yet taken by the pty
+  std::size_t m_received = 0;
+  bool m_hungUp = false;
+  LogListener m_listener;
 
-  int master_ = -1;
-  int slave_ =
+  int m_master = -1;
+  int m_slave =
       -1;  // held, never read: keeps the pty and its settings alive between the tool's opens
-  int wake_ = -1;
-  int portWatch_ = -1;
-  int toolOpens_ = 0;
-  std::string slavePath_;
-  std::vector<std::filesystem::path> links_;
-  std::thread thread_;
-  std::atomic<bool> stopping_{false};
-  bool started_ = false;
-  std::chrono::steady_clock::time_point start_;
+  int m_wake = -1;
+  int m_portWatch = -1;
+  int m_toolOpens = 0;
+  std::string m_slavePath;
+  std::vector<std::filesystem::path> m_links;
+  std::thread m_thread;
+  std::atomic<bool> m_stopping{false};
+  bool m_started = false;
+  std::chrono::steady_clock::time_point m_start;
 };
 
 }  // namespace zorveth::sim

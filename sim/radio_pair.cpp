@@ -27,16 +27,16 @@ std::string EscapeOf(Role role) {
 }  // namespace
 
 RadioPair::RadioPair(PairConfig config) {
-  radios_[kServerSlot].config = std::move(config.server);
-  radios_[kClientSlot].config = std::move(config.client);
+  m_radios[kServerSlot].config = std::move(config.server);
+  m_radios[kClientSlot].config = std::move(config.client);
 }
 
 RadioPair::RadioState& RadioPair::At(int slot) {
-  return radios_.at(static_cast<std::size_t>(slot));
+  return m_radios.at(static_cast<std::size_t>(slot));
 }
 
 const RadioPair::RadioState& RadioPair::At(int slot) const {
-  return radios_.at(static_cast<std::size_t>(slot));
+  return m_radios.at(static_cast<std::size_t>(slot));
 }
 
 std::uint8_t RadioPair::Receive(std::uint8_t byte, std::uint32_t lineSpeed, std::uint64_t timeUs) {
@@ -166,22 +166,22 @@ void RadioPair::Schedule(RadioState& radio, int slot, std::string bytes, std::ui
       fromUs + static_cast<std::uint64_t>(radio.config.replyDelayMs) * 1000, radio.lastDueUs);
   radio.lastDueUs = due;
   auto position = std::upper_bound(
-      pending_.begin(), pending_.end(), due,
+      m_pending.begin(), m_pending.end(), due,
       [](std::uint64_t value, const ScheduledReply& reply) { return value < reply.dueUs; });
-  pending_.insert(position, ScheduledReply{due, slot, speed, std::move(bytes)});
+  m_pending.insert(position, ScheduledReply{due, slot, speed, std::move(bytes)});
 }
 
 std::optional<std::uint64_t> RadioPair::NextDueUs() const {
-  if (pending_.empty()) return std::nullopt;
-  return pending_.front().dueUs;
+  if (m_pending.empty()) return std::nullopt;
+  return m_pending.front().dueUs;
 }
 
 std::vector<ScheduledReply> RadioPair::TakeDue(std::uint64_t nowUs) {
-  auto end = std::find_if(pending_.begin(), pending_.end(),
+  auto end = std::find_if(m_pending.begin(), m_pending.end(),
                           [nowUs](const ScheduledReply& reply) { return reply.dueUs > nowUs; });
-  std::vector<ScheduledReply> due(std::make_move_iterator(pending_.begin()),
+  std::vector<ScheduledReply> due(std::make_move_iterator(m_pending.begin()),
                                   std::make_move_iterator(end));
-  pending_.erase(pending_.begin(), end);
+  m_pending.erase(m_pending.begin(), end);
   return due;
 }
 
@@ -195,7 +195,7 @@ void RadioPair::SetRadio(int slot, const RadioConfig& config) {
   if (!config.powered) {
     radio = RadioState();
     radio.config = config;
-    std::erase_if(pending_, [slot](const ScheduledReply& reply) { return reply.slot == slot; });
+    std::erase_if(m_pending, [slot](const ScheduledReply& reply) { return reply.slot == slot; });
   }
 }
 
@@ -208,12 +208,12 @@ std::optional<std::uint32_t> RadioPair::PendingSpeed(int slot) const {
 }
 
 std::array<Role, 2> RadioPair::Roles() const {
-  return {radios_[kServerSlot].config.role, radios_[kClientSlot].config.role};
+  return {m_radios[kServerSlot].config.role, m_radios[kClientSlot].config.role};
 }
 
 std::optional<std::size_t> RadioPair::HangUpAfterBytes() const {
   std::optional<std::size_t> smallest;
-  for (const RadioState& radio : radios_) {
+  for (const RadioState& radio : m_radios) {
     const std::optional<std::size_t>& count = radio.config.faults.hangUpAfterBytes;
     if (count && (!smallest || *count < *smallest)) smallest = count;
   }

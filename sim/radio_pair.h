@@ -68,8 +68,8 @@ class RadioPair {
   RadioState& At(int slot);
   const RadioState& At(int slot) const;
 
-  std::array<RadioState, 2> radios_;
-  std::vector<ScheduledReply> pending_;  // ordered by due time, ties in the order scheduled
+  std::array<RadioState, 2> m_radios;
+  std::vector<ScheduledReply> m_pending;  // ordered by due time, ties in the order scheduled
 };
 
 }  // namespace zorveth::sim
