@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/cli_common.h"
+#include "radio/cancellation.h"
 
 namespace zorveth::cli {
 
@@ -11,6 +12,9 @@ int RunPorts(const Arguments& args);
 int RunSettings(const Arguments& args);
 int RunConfigure(const Arguments& args);
 int RunInit(const Arguments& args);
+// Ends early, sending the exit to radios in command mode and closing every
+// port, once interrupt is set.
+int RunScan(const Arguments& args, const CancellationToken& interrupt);
 
 // The whole command line after the program's name: the subcommand and its
 // arguments. Returns the exit status.
