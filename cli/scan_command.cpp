@@ -79,7 +79,7 @@ bool SplitPorts(const std::string& text, std::vector<std::string>& ports, std::s
       error = "'" + name + "' is not a port name such as COM3";
       return false;
     }
-    ports.push_back(name);
+    ports.push_back("COM" + name.substr(3));  // "com5" is COM5 too
     if (comma == std::string::npos) return true;
     start = comma + 1;
   }
