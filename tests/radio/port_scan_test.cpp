@@ -178,7 +178,7 @@ TEST(PortScanWorkers, ResultsComeInTheOrderOfThePortsWhateverOrderTheyFinishIn) 
   std::atomic<int> running{0};
   std::atomic<int> mostAtOnce{0};
   const std::vector<std::string> ports = {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6"};
-  int pumped = 0;
+  std::atomic<int> pumped{0};
   auto results = ScanPorts(
       ports, token, [&pumped] { ++pumped; },
       [&](const std::string& entry, const CancellationToken&) {
@@ -192,15 +192,18 @@ TEST(PortScanWorkers, ResultsComeInTheOrderOfThePortsWhateverOrderTheyFinishIn) 
         now = std::max(now, running.load());
         while (now > seen && !mostAtOnce.compare_exchange_weak(seen, now)) {
         }
-        // Later ports finish first; the first takes longer than one wait
-        // slice of the caller.
+        // Later ports finish first; the first only once the caller has
+        // had its events moved while it waited.
         SystemClock().SleepMs(static_cast<std::uint32_t>(10 * ('7' - entry.back())));
+        for (int waited = 0; entry == "COM1" && pumped.load() == 0 && waited < 10000; ++waited) {
+          SystemClock().SleepMs(1);
+        }
         return FoundAt(entry, 9600);
       });
   ASSERT_EQ(results.size(), ports.size());
   for (std::size_t i = 0; i < ports.size(); ++i) EXPECT_EQ(results[i].port, ports[i]);
   EXPECT_EQ(mostAtOnce.load(), 6);  // the ports were scanned at the same time
-  EXPECT_GT(pumped, 0);             // the caller kept its events moving
+  EXPECT_GT(pumped.load(), 0);      // the caller kept its events moving
 }
 
 TEST(PortScanWorkers, AScannerThatThrowsFailsOnlyItsOwnPort) {
