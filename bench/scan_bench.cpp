@@ -46,7 +46,7 @@ bool Scan(const std::vector<sim::PairConfig>& pairs, const std::filesystem::path
   double workerCpuMs = 0;
   auto timedScanner = [&](const std::string& entry, const CancellationToken& token) {
     const double start = OperationTimer::ThreadCpuMs();
-    PortScanResult result = ScanSerialPort(entry, token);
+    PortScanResult result = ScanComPort(entry, token);
     std::lock_guard lock(cpuMutex);
     workerCpuMs += OperationTimer::ThreadCpuMs() - start;
     return result;

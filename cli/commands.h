@@ -1,7 +1,6 @@
 #pragma once
 
 #include "cli/cli_common.h"
-#include "radio/cancellation.h"
 
 namespace zorveth::cli {
 
@@ -12,9 +11,7 @@ int RunPorts(const Arguments& args);
 int RunSettings(const Arguments& args);
 int RunConfigure(const Arguments& args);
 int RunInit(const Arguments& args);
-// Ends early, sending the exit to radios in command mode and closing every
-// port, once interrupt is set.
-int RunScan(const Arguments& args, const CancellationToken& interrupt);
+int RunScan(const Arguments& args);
 
 // The whole command line after the program's name: the subcommand and its
 // arguments. Returns the exit status.

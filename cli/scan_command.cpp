@@ -3,6 +3,7 @@
 #include <set>
 
 #include "cli/commands.h"
+#include "cli/interrupts.h"
 #include "cli/scan_report.h"
 #include "radio/port_scan.h"
 #include "settings/port_discovery.h"
@@ -32,11 +33,9 @@ constexpr char kHelp[] =
     "  --format text|json  lines (the default) or one JSON document\n"
     "  -h, --help          this text\n"
     "\n"
-    "An interruption (Ctrl-C) ends command mode on every radio in it and closes\n"
-    "every port. Exit status: 0 at least one radio found, 1 none, 2 usage error,\n"
-    "130 interrupted.\n";
-
-constexpr int kExitInterrupted = 130;
+    "Ctrl-C stops the scan, takes every radio out of command mode, closes every\n"
+    "port and exits 130. Exit status: 0 at least one radio found, 1 none, 2 usage\n"
+    "error, 128 and the signal's number after an interrupt.\n";
 
 // "COM<n>" with n from 1, letter case of "COM" ignored.
 bool IsComName(const std::string& text) {
@@ -87,7 +86,7 @@ bool SplitPorts(const std::string& text, std::vector<std::string>& ports, std::s
 
 }  // namespace
 
-int RunScan(const Arguments& args, const CancellationToken& interrupt) {
+int RunScan(const Arguments& args) {
   if (WantsHelp(args)) {
     std::cout << kHelp;
     return kExitOk;
@@ -97,6 +96,9 @@ int RunScan(const Arguments& args, const CancellationToken& interrupt) {
   OptionReader options(args);
   while (!options.Done()) {
     const std::string& name = options.Next();
+    if ((name == "--ports" || name == "--format") && options.Repeated()) {
+      return UsageError("scan", name + " given twice");
+    }
     if (name == "--ports") {
       auto value = options.Value();
       if (!value) return UsageError("scan", "--ports needs a list such as COM3,COM5");
@@ -120,6 +122,10 @@ int RunScan(const Arguments& args, const CancellationToken& interrupt) {
     std::cerr << "No serial ports found\n";
     return kExitFailure;
   }
+  // An interrupt stops every worker at its next wait; each sends the exit
+  // to a radio it left in command mode and closes its port.
+  CancellationToken& interrupt = InterruptToken();
+  InstallInterruptHandlers();
   std::vector<PortScanResult> results;
   {
     ConsoleFeedback progress;
@@ -135,8 +141,8 @@ int RunScan(const Arguments& args, const CancellationToken& interrupt) {
   }
   std::cout << std::flush;
   if (interrupt.IsCancelled()) {
-    std::cerr << "Scan interrupted\n";
-    return kExitInterrupted;
+    std::cerr << "Interrupted\n";
+    return InterruptExitStatus();
   }
   if (RadiosFound(results) > 0) return kExitOk;
   if (format == "text") std::cerr << "No radios found\n";

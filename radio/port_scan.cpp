@@ -4,8 +4,8 @@
 #include <system_error>
 #include <utility>
 
+#include "radio/com_port.h"
 #include "radio/link_protocol.h"
-#include "radio/serial_port.h"
 #include "radio/settings_poll.h"
 #include "settings/text_numbers.h"
 
@@ -100,7 +100,7 @@ PortScanResult ScanPort(const std::string& portEntry, CRadioPort& port, Clock& c
   return result;
 }
 
-PortScanResult ScanSerialPort(const std::string& portEntry, const CancellationToken& token) {
+PortScanResult ScanComPort(const std::string& portEntry, const CancellationToken& token) {
   if (token.IsCancelled()) {
     PortScanResult result;
     result.port = portEntry;
@@ -108,10 +108,10 @@ PortScanResult ScanSerialPort(const std::string& portEntry, const CancellationTo
     result.outcome = PortScanOutcome::Cancelled;
     return result;
   }
-  CSerialPort serialPort;
+  CComPort comPort;
   // The port's own exit after an interruption waits on the plain clock;
   // everything the scan waits for goes through the cancellable one.
-  CancellablePort port(serialPort, SystemClock(), token);
+  CancellablePort port(comPort, SystemClock(), token);
   CancellableClock clock(SystemClock(), token);
   return ScanPort(portEntry, port, clock);
 }

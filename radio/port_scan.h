@@ -71,11 +71,12 @@ PortScanResult ScanPort(const std::string& portEntry, CRadioPort& port, Clock& c
 using PortScanner =
     std::function<PortScanResult(const std::string& portEntry, const CancellationToken& token)>;
 
-// The scanner for real ports: a serial port object of its own behind a
+// The scanner for real ports: a COM port object of its own (the serial
+// device, or the network port the port map links the number to) behind a
 // CancellablePort, waiting on a CancellableClock over the system clock. On
 // an interruption a radio left in command mode is sent "ATE\r" and the port
 // is closed.
-PortScanResult ScanSerialPort(const std::string& portEntry, const CancellationToken& token);
+PortScanResult ScanComPort(const std::string& portEntry, const CancellationToken& token);
 
 // A scan of several ports at once: one worker thread per port, started by
 // the constructor, so the whole scan takes about as long as the slowest
@@ -85,7 +86,7 @@ PortScanResult ScanSerialPort(const std::string& portEntry, const CancellationTo
 class PortScan {
  public:
   PortScan(std::vector<std::string> ports, const CancellationToken& token,
-           PortScanner scanner = ScanSerialPort);
+           PortScanner scanner = ScanComPort);
   ~PortScan();
   PortScan(const PortScan&) = delete;
   PortScan& operator=(const PortScan&) = delete;
@@ -117,6 +118,6 @@ class PortScan {
 std::vector<PortScanResult> ScanPorts(const std::vector<std::string>& ports,
                                       const CancellationToken& token,
                                       const std::function<void()>& whileWaiting = {},
-                                      PortScanner scanner = ScanSerialPort);
+                                      PortScanner scanner = ScanComPort);
 
 }  // namespace zorveth

@@ -81,9 +81,10 @@ TEST_F(CliScan, NoRadioAnywhereExitsOne) {
 
 TEST_F(CliScan, UsageErrorsExitTwoBeforeAnyPortIsTouched) {
   ServeAt(35, 19200);
-  for (const char* args : {"scan --ports", "scan --ports COM35,", "scan --ports COM0",
-                           "scan --ports 35", "scan --ports COM35x", "scan --format xml",
-                           "scan --format", "scan COM35", "scan --port COM35"}) {
+  for (const char* args :
+       {"scan --ports", "scan --ports COM35,", "scan --ports COM0", "scan --ports 35",
+        "scan --ports COM35x", "scan --format xml", "scan --format", "scan COM35",
+        "scan --port COM35", "scan --ports COM35 --ports COM36"}) {
     CliResult run = Cli(args);
     EXPECT_EQ(run.status, 2) << args;
     EXPECT_EQ(run.out, "") << args;
