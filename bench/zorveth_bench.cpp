@@ -19,6 +19,7 @@
 
 #include "bench/operation_timer.h"
 #include "bench/quiet_feedback.h"
+#include "bench/scan_bench.h"
 #include "bench/trace_cost.h"
 #include "radio/configure.h"
 #include "radio/initialize.h"
@@ -201,9 +202,10 @@ void StartUpTable(const std::filesystem::path& workDir) {
 }  // namespace
 }  // namespace zorveth::bench
 
-// With "trace" as its argument only the cost of tracing is measured.
+// With "trace" as its argument only the cost of tracing is measured, with
+// "scan" only the scan of many ports at once.
 int main(int argc, char** argv) {
-  const bool traceOnly = argc > 1 && std::string(argv[1]) == "trace";
+  const std::string only = argc > 1 ? argv[1] : "";
   namespace fs = std::filesystem;
   // A private port map, so the benchmark never touches the user's.
   fs::path home = fs::temp_directory_path() / ("zorveth-bench-" + std::to_string(getpid()));
@@ -211,14 +213,17 @@ int main(int argc, char** argv) {
   fs::create_directories(zorveth::bench::g_portsDir);
   setenv("XDG_CONFIG_HOME", home.c_str(), 1);
 
-  if (!traceOnly) {
+  if (only.empty()) {
     std::printf("%-12s %-22s %9s %9s %7s %8s %7s  %s\n", "operation", "setup", "wall ms",
                 "ideal ms", "ratio", "CPU ms", "CPU", "outcome");
     for (const auto& row : zorveth::bench::OperationRows()) zorveth::bench::Measure(row);
     zorveth::bench::TimeOutTable();
     zorveth::bench::StartUpTable(home);
   }
-  zorveth::bench::TraceCostTable(zorveth::bench::g_portsDir, home);
+  if (only.empty() || only == "trace") {
+    zorveth::bench::TraceCostTable(zorveth::bench::g_portsDir, home);
+  }
+  if (only.empty() || only == "scan") zorveth::bench::ScanTable(zorveth::bench::g_portsDir);
   fs::remove_all(home);
   return 0;
 }

@@ -73,6 +73,7 @@ class CancellablePort : public CRadioPort {
   std::int16_t ReadByte(std::uint8_t* byte) override;
   bool Purge() override { return m_inner.Purge(); }
   std::string LastOpenError() const override { return m_inner.LastOpenError(); }
+  OpenFailure LastOpenFailure() const override { return m_inner.LastOpenFailure(); }
 
   // Whether a radio may be in command mode: an escape went out on the open
   // port and no exit confirmed ("ATE\n\r" read after "ATE\r") since.

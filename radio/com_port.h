@@ -28,6 +28,7 @@ class CComPort : public CPortWithParams {
   std::int16_t ReadByte(std::uint8_t* byte) override { return m_active->ReadByte(byte); }
   bool Purge() override { return m_active->Purge(); }
   std::string LastOpenError() const override { return m_active->LastOpenError(); }
+  OpenFailure LastOpenFailure() const override { return m_active->LastOpenFailure(); }
 
  private:
   CSerialPort m_serial;

@@ -14,6 +14,16 @@ inline constexpr std::int16_t kPortCloseFailed = -102;
 // How long ReadByte waits for a byte before it gives up.
 inline constexpr std::uint32_t kReadByteTimeoutMs = 50;
 
+// Why an Open failed, as far as a caller acts on it: a scan for radios
+// reports a busy port differently from one it may not use or that is gone.
+enum class OpenFailure {
+  None,          // the last Open succeeded (or none was made)
+  NoSuchPort,    // no device behind the COM number
+  Busy,          // another program holds the device
+  AccessDenied,  // the user may not open the device
+  Other,
+};
+
 // The byte stream to the radios. Everything above it (command mode and the
 // radio operations) is written against this interface plus a Clock and does
 // its own waiting by calling ReadByte. A new kind of port (serial device,
@@ -59,6 +69,11 @@ class CRadioPort {
 
   // Why the last Open failed; empty after a successful one.
   virtual std::string LastOpenError() const = 0;
+  // The kind of the last Open's failure. Ports that cannot tell only
+  // distinguish success from failure.
+  virtual OpenFailure LastOpenFailure() const {
+    return LastOpenError().empty() ? OpenFailure::None : OpenFailure::Other;
+  }
 };
 
 // A port that keeps its own port number and speed for the next Open (every

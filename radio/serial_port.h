@@ -34,6 +34,7 @@ class CSerialPort : public CPortWithParams {
   // The device path and the system's reason, e.g.
   // "COM33 (/dev/ttyUSB0): Permission denied; is your user in the dialout group?"
   std::string LastOpenError() const override { return m_lastOpenError; }
+  OpenFailure LastOpenFailure() const override { return m_lastOpenFailure; }
 
   NativeHandle Handle() const { return m_handle; }
   // Set by every Open, cleared by the first Write that manages to apply the
@@ -48,6 +49,7 @@ class CSerialPort : public CPortWithParams {
   NativeHandle m_handle = kInvalidHandle;
   bool m_timeoutsPending = false;
   std::string m_lastOpenError;
+  OpenFailure m_lastOpenFailure = OpenFailure::None;
   std::unique_ptr<DeviceState> m_device;
 };
 

@@ -111,6 +111,23 @@ bool LowerModemLines(int fd) {
   return true;
 }
 
+OpenFailure OpenFailureOf(int error) {
+  switch (error) {
+    case EBUSY:
+    case EWOULDBLOCK:  // the advisory lock of another opener
+      return OpenFailure::Busy;
+    case EACCES:
+    case EPERM:
+      return OpenFailure::AccessDenied;
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:  // a link to a device that was unplugged
+      return OpenFailure::NoSuchPort;
+    default:
+      return OpenFailure::Other;
+  }
+}
+
 }  // namespace
 
 std::int16_t CSerialPort::Open() {
@@ -119,12 +136,14 @@ std::int16_t CSerialPort::Open() {
   if (m_handle != kInvalidHandle) Close();
   m_timeoutsPending = true;
   m_lastOpenError.clear();
+  m_lastOpenFailure = OpenFailure::None;
   *m_device = DeviceState{};
 
   std::string name = "COM" + std::to_string(m_portNumber);
   auto device = ResolveComPort(m_portNumber);
   if (!device) {
     m_lastOpenError = name + ": no such serial port";
+    m_lastOpenFailure = OpenFailure::NoSuchPort;
     m_handle = kInvalidHandle;
     return kPortOpenFailed;
   }
@@ -134,6 +153,7 @@ std::int16_t CSerialPort::Open() {
     m_lastOpenError = name + " (" + path + "): " + what + std::strerror(error);
     if (error == EACCES) m_lastOpenError += "; is your user in the dialout group?";
     if (error == EBUSY || error == EWOULDBLOCK) m_lastOpenError += " (another program holds it)";
+    m_lastOpenFailure = OpenFailureOf(error);
     return kPortOpenFailed;
   };
 
@@ -156,6 +176,7 @@ std::int16_t CSerialPort::Open() {
   auto speed = SpeedConstant(m_speed);
   if (!speed) {
     m_lastOpenError = name + " (" + path + "): unsupported speed " + std::to_string(m_speed);
+    m_lastOpenFailure = OpenFailure::Other;
     return kPortOpenFailed;
   }
   if (const char* failedStep = SetRawLine(fd, *speed)) return fail(failedStep);

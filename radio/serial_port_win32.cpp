@@ -82,6 +82,25 @@ std::string PortErrorText(std::int16_t portNumber, unsigned long error) {
   return text;
 }
 
+namespace {
+
+// A port another program holds fails its exclusive open with "access
+// denied" (or a sharing violation), not with a code of its own.
+OpenFailure OpenFailureOf(unsigned long error) {
+  switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+      return OpenFailure::Busy;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return OpenFailure::NoSuchPort;
+    default:
+      return OpenFailure::Other;
+  }
+}
+
+}  // namespace
+
 // The driver toggles RTS itself and share mode 0 makes the open exclusive:
 // nothing about the open device needs keeping here.
 struct CSerialPort::DeviceState {};
@@ -93,6 +112,7 @@ std::int16_t CSerialPort::Open() {
   // No caller opens an open port, but never leak a handle if one does.
   if (IsUsable(m_handle)) Close();
   m_lastOpenError.clear();
+  m_lastOpenFailure = OpenFailure::None;
 
   char device[32];
   std::snprintf(device, sizeof device, "\\\\.\\COM%d", static_cast<int>(m_portNumber));
@@ -103,7 +123,9 @@ std::int16_t CSerialPort::Open() {
   m_handle = reinterpret_cast<NativeHandle>(handle);
   m_timeoutsPending = true;
   if (!IsUsable(m_handle)) {
-    m_lastOpenError = PortErrorText(m_portNumber, GetLastError());
+    const DWORD error = GetLastError();
+    m_lastOpenError = PortErrorText(m_portNumber, error);
+    m_lastOpenFailure = OpenFailureOf(error);
     return kPortOpenFailed;
   }
   // From here on a failure leaves the handle open: the caller's Close
@@ -112,6 +134,7 @@ std::int16_t CSerialPort::Open() {
   dcb.DCBlength = sizeof dcb;
   if (!GetCommState(handle, &dcb)) {
     m_lastOpenError = PortErrorText(m_portNumber, GetLastError());
+    m_lastOpenFailure = OpenFailure::Other;
     return kPortOpenFailed;
   }
   PrepareLineSettings(dcb, m_speed);
@@ -125,6 +148,7 @@ std::int16_t CSerialPort::Open() {
       [] { return static_cast<unsigned long>(GetLastError()); }, rtsToggled);
   if (error != 0) {
     m_lastOpenError = PortErrorText(m_portNumber, error);
+    m_lastOpenFailure = OpenFailure::Other;
     return kPortOpenFailed;
   }
   return kPortOk;

@@ -18,6 +18,27 @@ constexpr std::array<const char*, 7> kRegisters = {"C", "FP", "M", "ID", "BA", "
 
 }  // namespace
 
+bool EnterCommandModeAsPoll(CRadioPort& port, Clock& clock, RadioRole role) {
+  const int attempts = role == RadioRole::Client ? kClientAttempts : 1;
+  for (int i = 0; i < attempts; ++i) {
+    if (EnterCommandMode(port, clock, role, kPromptTimeoutMs)) return true;
+  }
+  return false;
+}
+
+void SettleAfterPrompt(Clock& clock, RadioRole role) {
+  if (role == RadioRole::Client) clock.SleepMs(kClientSettleMs);
+}
+
+void LeaveCommandModeAsPoll(CRadioPort& port, Clock& clock, RadioRole role) {
+  // The Client sometimes misses the first exit command; the Server is told
+  // once.
+  const int attempts = role == RadioRole::Client ? kClientAttempts : 1;
+  for (int i = 0; i < attempts; ++i) {
+    if (LeaveCommandMode(port, clock, kLeaveTimeoutMs)) break;
+  }
+}
+
 bool SettingsPoll::PollAtSpeed(RadioRole role, std::uint32_t speed) {
   ScopedWaitCursor waitCursor(m_feedback);
   m_feedback.Progress(std::string("trying ") + RoleName(role) + " at " + std::to_string(speed) +
@@ -31,21 +52,12 @@ bool SettingsPoll::PollAtSpeed(RadioRole role, std::uint32_t speed) {
   ScopedPortClose portClose(m_port);
   m_feedback.TryingSpeed(role, speed);
   if (m_port.Open() != kPortOk) return false;
-  const int attempts = role == RadioRole::Client ? kClientAttempts : 1;
-  bool answered = false;
-  for (int i = 0; i < attempts && !answered; ++i) {
-    answered = EnterCommandMode(m_port, m_clock, role, kPromptTimeoutMs);
-  }
-  if (!answered) return false;
+  if (!EnterCommandModeAsPoll(m_port, m_clock, role)) return false;
   m_feedback.RadioAnswered(role, speed);
-  if (role == RadioRole::Client) m_clock.SleepMs(kClientSettleMs);
+  SettleAfterPrompt(m_clock, role);
   m_reportRole = role;
   ReportSettings(speed);
-  // The Client sometimes misses the first exit command; the Server is told
-  // once.
-  for (int i = 0; i < attempts; ++i) {
-    if (LeaveCommandMode(m_port, m_clock, kLeaveTimeoutMs)) break;
-  }
+  LeaveCommandModeAsPoll(m_port, m_clock, role);
   return true;
 }
 

@@ -11,6 +11,19 @@
 
 namespace zorveth {
 
+// How a poll addresses one radio on an open port; the scan for radios
+// addresses them the same way, so both find exactly the same radios.
+//
+// The radio's escape and its prompt, waited for 200 ms: once for the
+// Server, up to three times for the Client, which at times misses one.
+bool EnterCommandModeAsPoll(CRadioPort& port, Clock& clock, RadioRole role);
+// The pause the Client needs after its prompt before it takes queries
+// (420 ms); nothing for the Server.
+void SettleAfterPrompt(Clock& clock, RadioRole role);
+// The exit, waited for 200 ms: once for the Server, up to three times for
+// the Client until it confirms.
+void LeaveCommandModeAsPoll(CRadioPort& port, Clock& clock, RadioRole role);
+
 // Reads the settings of the Server, the Client or both and appends an
 // eleven-line report per radio to the result list. The poll dialog owns the
 // port text, the port and the list; these operations only borrow them.

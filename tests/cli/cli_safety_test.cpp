@@ -256,5 +256,28 @@ TEST_F(CliSafety, InterruptLeavesTheRadiosOutOfCommandModeAndThePortFree) {
   }
 }
 
+TEST_F(CliSafety, InterruptedScanLeavesTheRadioOutOfCommandModeAndSaysSo) {
+  // The Server answers its escape but never a query: it stays in command
+  // mode until the scan is interrupted.
+  pair.server.faults.noQueryReplies = true;
+  Serve();
+  Background cli(dir.path(), {"scan", "--ports", "COM12"});
+  const auto limit = std::chrono::steady_clock::now() + 10s;
+  while (ToolBytes().find("ATC\r") == std::string::npos &&
+         std::chrono::steady_clock::now() < limit) {
+    std::this_thread::sleep_for(1ms);
+  }
+  ASSERT_NE(ToolBytes().find("ATC\r"), std::string::npos);
+  const std::size_t sentBefore = ToolBytes().size();
+  cli.Signal(SIGINT);
+  EXPECT_EQ(cli.Wait(10s), 130);
+  const std::string after = ToolBytes().substr(sentBefore);
+  EXPECT_EQ(after.find("ATE\r"), after.size() - 4) << after;
+  EXPECT_FALSE(server->InCommandMode(sim::kServerSlot));
+  const std::string out = cli.Out();  // "COM12 (pts/N)  interrupted"
+  EXPECT_TRUE(out.starts_with("COM12 ") && out.ends_with("  interrupted\n")) << out;
+  EXPECT_EQ(cli.Err(), "Interrupted\n");
+}
+
 }  // namespace
 }  // namespace zorveth::testing

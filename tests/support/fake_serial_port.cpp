@@ -14,6 +14,7 @@ std::int16_t FakeSerialPort::Open() {
       failAllOpens || std::find(failOpenAt.begin(), failOpenAt.end(), m_speed) != failOpenAt.end();
   Record("open " + std::to_string(m_speed) + (fails ? " failed" : ""));
   m_lastOpenError = fails ? "COM" + std::to_string(m_portNumber) + ": open refused" : "";
+  m_lastOpenFailure = fails ? failureKind : OpenFailure::None;
   if (fails) return kPortOpenFailed;
   m_open = true;
   m_openSpeed = m_speed;

@@ -27,6 +27,7 @@ class FakeSerialPort : public CPortWithParams {
   explicit FakeSerialPort(FakeClock& clock) : m_fakeClock(clock) {}
 
   std::string LastOpenError() const override { return m_lastOpenError; }
+  OpenFailure LastOpenFailure() const override { return m_lastOpenFailure; }
 
   std::int16_t Open() override;
   std::int16_t Close() override;
@@ -41,6 +42,8 @@ class FakeSerialPort : public CPortWithParams {
   // Opens fail at these speeds (e.g. a reopen that goes wrong).
   std::vector<std::uint32_t> failOpenAt;
   bool failAllOpens = false;
+  // What a failed open reports as its kind.
+  OpenFailure failureKind = OpenFailure::Other;
 
   const std::vector<Event>& Events() const { return m_events; }
   // Concatenation of all bytes written at the given speed (0: any speed).
@@ -53,6 +56,7 @@ class FakeSerialPort : public CPortWithParams {
 
  protected:
   std::string m_lastOpenError;
+  OpenFailure m_lastOpenFailure = OpenFailure::None;
 
  private:
   struct Pending {

@@ -117,6 +117,19 @@ TEST_F(CliOnWine, PollFailuresGoToStderrWithExitOne) {
   EXPECT_NE(missing.err.find("COM40"), std::string::npos) << missing.err;
 }
 
+TEST_F(CliOnWine, ScanFindsBothRadiosOnTheirPortAndNoneOnAMissingOne) {
+  Serve({"--server-speed", "4800", "--client-speed", "4800", "--server-channel", "42"});
+  CliResult run = Cli(std::string("scan --ports ") + kPort + ",COM40");
+  EXPECT_EQ(run.status, 0u) << run.err;
+  const std::string port = kPort;
+  const std::string radios = port + "  Server  4800 baud  channel 42  system ID 111\n" + port +
+                             "  Client  4800 baud  channel 67  system ID 111\n";
+  EXPECT_EQ(run.out.substr(0, radios.size()), radios) << run.out;
+  // Whatever Windows calls the failure, the port is named with its reason.
+  EXPECT_EQ(run.out.substr(radios.size(), 7), "COM40  ") << run.out;
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 3) << run.out;
+}
+
 TEST_F(CliOnWine, UsageErrorsExitTwoWithOneLine) {
   for (const char* args : {"poll", "poll server", "poll server --port COM12 --speed 9600",
                            "configure", "init --port COM12 --yes", "frobnicate"}) {

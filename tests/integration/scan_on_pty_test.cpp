@@ -1,0 +1,148 @@
+// Scans of several simulated pairs at once, each on a pty of its own linked
+// into a private port map, through the real serial port code.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <map>
+
+#include "radio/port_scan.h"
+#include "radio/serial_port.h"
+#include "tests/integration/simulated_link.h"
+
+namespace zorveth::testing {
+namespace {
+
+class ScanOnPty : public SimulatedLink {
+ protected:
+  void TearDown() override {
+    for (auto& [number, pair] : servers) pair->Stop();
+    SimulatedLink::TearDown();
+  }
+  // Serves a pair at COM<number>.
+  sim::PtyRadioServer& ServeAt(int number, std::uint32_t serverSpeed, std::uint32_t clientSpeed,
+                               std::uint16_t channel = 67) {
+    sim::PairConfig config = sim::DefaultPairConfig();
+    config.server.speed = serverSpeed;
+    config.client.speed = clientSpeed;
+    config.server.channel = config.client.channel = channel;
+    return ServeAt(number, config);
+  }
+  sim::PtyRadioServer& ServeAt(int number, const sim::PairConfig& config) {
+    auto& server = servers[number];
+    server = std::make_unique<sim::PtyRadioServer>(config);
+    std::string error;
+    EXPECT_TRUE(server->Start(&error)) << error;
+    EXPECT_TRUE(server->LinkAs(portsDir, number, &error)) << error;
+    return *server;
+  }
+  static std::string Sent(const sim::PtyRadioServer& server) {
+    std::string bytes;
+    for (const auto& entry : server.Log()) {
+      if (entry.fromTool) bytes.push_back(static_cast<char>(entry.byte));
+    }
+    return bytes;
+  }
+  static std::string Sent(const sim::PtyRadioServer& server, std::uint32_t speed) {
+    std::string bytes;
+    for (const auto& entry : server.Log()) {
+      if (entry.fromTool && entry.speed == speed) bytes.push_back(static_cast<char>(entry.byte));
+    }
+    return bytes;
+  }
+
+  std::map<int, std::unique_ptr<sim::PtyRadioServer>> servers;
+  CancellationToken token;
+};
+
+TEST_F(ScanOnPty, FindsEveryRadioAtItsSpeedAndSaysWhyOtherPortsHaveNone) {
+  ServeAt(21, 38400, 38400, 11);
+  ServeAt(22, 9600, 4800, 22);
+  ServeAt(23, 2400, 2400, 33);
+  sim::PairConfig silent = sim::DefaultPairConfig();
+  silent.server.powered = silent.client.powered = false;
+  ServeAt(24, silent);
+  auto& held = ServeAt(25, 19200, 19200);
+  CSerialPort holder;  // another program's hold on COM25
+  holder.SetParams(25, 19200);
+  ASSERT_EQ(holder.Open(), kPortOk);
+
+  auto results = ScanPorts({"COM21", "COM22 (pts)", "COM23", "COM24", "COM25", "COM40"}, token);
+  holder.Close();
+
+  ASSERT_EQ(results.size(), 6u);
+  using R = RadioRole;
+  const std::vector<ScannedRadio> at21 = {{R::Server, 38400, 11, 1, 111},
+                                          {R::Client, 38400, 11, 2, 111}};
+  const std::vector<ScannedRadio> at22 = {{R::Server, 9600, 22, 1, 111},
+                                          {R::Client, 4800, 22, 2, 111}};
+  const std::vector<ScannedRadio> at23 = {{R::Server, 2400, 33, 1, 111},
+                                          {R::Client, 2400, 33, 2, 111}};
+  EXPECT_EQ(results[0].radios, at21);
+  EXPECT_EQ(results[1].radios, at22);
+  EXPECT_EQ(results[1].port, "COM22 (pts)");
+  EXPECT_EQ(results[2].radios, at23);
+  const PortScanOutcome outcomes[] = {PortScanOutcome::Found, PortScanOutcome::Found,
+                                      PortScanOutcome::Found, PortScanOutcome::NoAnswer,
+                                      PortScanOutcome::Busy,  PortScanOutcome::NoSuchPort};
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    EXPECT_EQ(results[i].outcome, outcomes[i]) << results[i].port;
+  }
+  EXPECT_NE(results[4].openError.find("COM25"), std::string::npos);
+
+  // Only escapes, the three queries and the exit ever reach a radio.
+  EXPECT_EQ(Sent(*servers[21]), "+S\rATC\rATM\rATID\rATE\r+C\rATC\rATM\rATID\rATE\r");
+  EXPECT_EQ(Sent(*servers[22], 9600), "+S\rATC\rATM\rATID\rATE\r+C\r+C\r+C\r");
+  EXPECT_EQ(Sent(*servers[22], 4800), "+C\rATC\rATM\rATID\rATE\r");
+  EXPECT_EQ(Sent(*servers[23], 38400), "+S\r+C\r+C\r+C\r");
+  EXPECT_EQ(Sent(*servers[24], 2400), "+S\r+C\r+C\r+C\r");
+  EXPECT_EQ(Sent(held), "");
+  for (int number : {21, 22, 23}) {
+    EXPECT_FALSE(servers[number]->InCommandMode(sim::kServerSlot)) << number;
+    EXPECT_FALSE(servers[number]->InCommandMode(sim::kClientSlot)) << number;
+  }
+}
+
+TEST_F(ScanOnPty, PortTheUserMayNotOpenIsReportedAsSuch) {
+  if (geteuid() == 0) GTEST_SKIP() << "root may open any device";
+  auto& server = ServeAt(26, 9600, 9600);
+  ASSERT_EQ(chmod(server.SlavePath().c_str(), 0), 0);
+  auto results = ScanPorts({"COM26"}, token);
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].outcome, PortScanOutcome::AccessDenied);
+  EXPECT_NE(results[0].openError.find("dialout"), std::string::npos);
+}
+
+TEST_F(ScanOnPty, InterruptionLeavesNoRadioInCommandModeAndNoPortOpen) {
+  // Slow replies keep the radios in command mode long enough to be caught
+  // there.
+  sim::PairConfig slow = sim::DefaultPairConfig();
+  slow.server.speed = slow.client.speed = 38400;
+  slow.server.replyDelayMs = slow.client.replyDelayMs = 150;
+  auto& first = ServeAt(27, slow);
+  auto& second = ServeAt(28, slow);
+  PortScan scan({"COM27", "COM28"}, token);
+  auto bothCaught = [&] {
+    return first.InCommandMode(sim::kServerSlot) && second.InCommandMode(sim::kServerSlot);
+  };
+  for (int waited = 0; waited < 20000 && !bothCaught(); ++waited) usleep(1000);
+  ASSERT_TRUE(bothCaught());
+  token.Cancel();
+  auto results = scan.Results();
+  for (const auto& result : results) {
+    EXPECT_EQ(result.outcome, PortScanOutcome::Cancelled) << result.port;
+  }
+  for (auto* server : {&first, &second}) {
+    const std::string sent = Sent(*server);
+    EXPECT_TRUE(sent.ends_with("ATE\r")) << sent;
+    EXPECT_FALSE(server->InCommandMode(sim::kServerSlot));
+    EXPECT_FALSE(server->InCommandMode(sim::kClientSlot));
+    // Closed: the port opens again at once.
+    CSerialPort again;
+    again.SetParams(server == &first ? 27 : 28, 38400);
+    EXPECT_EQ(again.Open(), kPortOk);
+    again.Close();
+  }
+}
+
+}  // namespace
+}  // namespace zorveth::testing
