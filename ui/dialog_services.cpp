@@ -1,10 +1,24 @@
 #include "ui/dialog_services.h"
 
 #include "radio/com_port.h"
+#include "radio/port_scan.h"
 #include "radio/tracing_port.h"
 #include "ui/pumping_clock.h"
 
 namespace zorveth::ui {
+
+FindRadiosResult FindRadiosOnPorts(const FindRadiosRequest& request) {
+  // Nothing interrupts a scan from the dialog; it ends by itself within the
+  // time of the slowest port.
+  static const CancellationToken kNeverCancelled;
+  FindRadiosResult found;
+  for (const auto& port : ScanPorts(request.ports, kNeverCancelled, request.keepRepainting)) {
+    for (const auto& radio : port.radios) {
+      found.radios.push_back({port.port, radio.role, static_cast<int>(radio.speed)});
+    }
+  }
+  return found;
+}
 
 std::unique_ptr<DialogServices> MakeSystemServices(Toolkit& toolkit) {
   auto services = std::make_unique<DialogServices>(toolkit);
@@ -21,6 +35,9 @@ std::unique_ptr<DialogServices> MakeSystemServices(Toolkit& toolkit) {
   };
   services->operationStarted = [log](const std::string& name) { log->BeginOperation(name); };
   services->wireLogText = [log] { return log->Text(); };
+  services->findRadios = [](const FindRadiosRequest& request) {
+    return FindRadiosOnPorts(request);
+  };
   return services;
 }
 

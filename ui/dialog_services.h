@@ -53,6 +53,10 @@ struct DialogServices {
   std::unique_ptr<WireLog> wireLog;
 };
 
+// Find Radios on the real ports: every listed port scanned at once, each
+// radio found in port order, Server first.
+FindRadiosResult FindRadiosOnPorts(const FindRadiosRequest& request);
+
 // The real services: serial ports on the system clock, which keeps the
 // windows repainting while an operation waits for the radios.
 std::unique_ptr<DialogServices> MakeSystemServices(Toolkit& toolkit);

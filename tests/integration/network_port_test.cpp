@@ -433,5 +433,25 @@ TEST_F(ThroughSer2net, DialogsSaveWireLogWritesWhatThePollSent) {
   EXPECT_EQ(sent, heard);
 }
 
+// Find Radios scans the real port list and selects where the pair answered.
+TEST_F(ThroughSer2net, FindRadiosSelectsThePortWhereThePairAnswered) {
+  pair.server.speed = pair.client.speed = 9600;
+  Serve();
+  ui::headless::HeadlessToolkit toolkit;
+  auto services = ui::MakeSystemServices(toolkit);
+  services->loadSettings = [] { return AdvancedSettings{}; };
+  const std::string entry = "COM12 (" + server->SlavePath().substr(5) + ")";
+  std::string selected;
+  toolkit.OnDialog(ui::kMainDialogId, [&](ui::headless::HeadlessDialog& main) {
+    ASSERT_TRUE(main.SystemMenu(ui::kSystemMenuFindRadios));
+    selected = toolkit.ComboText(main.Handle(), ui::kComPortList);
+  });
+  ui::CConfiguratorApp(*services).Run();
+  EXPECT_EQ(selected, entry);
+  ASSERT_EQ(toolkit.Messages().size(), 1u);
+  EXPECT_EQ(toolkit.Messages()[0].text, "Server at 9600 baud and Client at 9600 baud on " + entry);
+  EXPECT_EQ(toolkit.Messages()[0].waitCursorDepth, 0);
+}
+
 }  // namespace
 }  // namespace zorveth::testing
