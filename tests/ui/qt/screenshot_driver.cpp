@@ -3,10 +3,10 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QPixmap>
-#include <QScreen>
 #include <QDir>
 #include <QMenu>
+#include <QPixmap>
+#include <QScreen>
 #include <QTimer>
 #include <cstdio>
 #include <functional>
@@ -14,6 +14,7 @@
 
 #include "ui/configurator_dlg.h"
 #include "ui/poll_dlg.h"
+#include "ui/radio_search.h"
 #include "ui/templates/templates.h"
 #include "ui/toolkit/qt/qt_toolkit.h"
 
@@ -26,7 +27,10 @@ class Shot : public DialogEvents {
  public:
   using Fill = std::function<void(WindowHandle)>;
   Shot(QtToolkit& toolkit, QString path, Fill fill, Fill extra = {})
-      : m_toolkit(toolkit), m_path(std::move(path)), m_fill(std::move(fill)), m_extra(std::move(extra)) {}
+      : m_toolkit(toolkit),
+        m_path(std::move(path)),
+        m_fill(std::move(fill)),
+        m_extra(std::move(extra)) {}
 
   bool OnInitDialog(WindowHandle self) override {
     m_self = self;
@@ -87,8 +91,8 @@ void ShootContextMenu(QtToolkit& tk, WindowHandle self, QWidget* target, const Q
   QTimer::singleShot(300, [path, window] {
     if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
       const QRect area = window->frameGeometry().united(menu->geometry());
-      const QPixmap shot = window->screen()->grabWindow(0, area.x(), area.y(), area.width(),
-                                                         area.height());
+      const QPixmap shot =
+          window->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
       std::printf("%s %s\n", shot.save(path) ? "wrote" : "FAILED", qPrintable(path));
       menu->close();
     }
@@ -110,17 +114,28 @@ void ShootPollContextMenu(QtToolkit& tk, WindowHandle self, const QString& path)
 }
 
 void FillPoll(QtToolkit& tk, WindowHandle self) {
-  const char* lines[] = {
-      "Settings polled from: Server", "============================================",
-      "Channel Number:            67", "Packet Length:               262",
-      "System ID:                      111", "Broadcast Attempts:        4",
-      "Baud Rate:                     19200", "Signal Strength:               87",
-      "Firmware Revision:          214", " ", " ",
-      "Settings polled from: Client", "============================================",
-      "Channel Number:            67", "Packet Length:               262",
-      "System ID:                      111", "Broadcast Attempts:        4",
-      "Baud Rate:                     19200", "Signal Strength:               85",
-      "Firmware Revision:          214", " ", " "};
+  const char* lines[] = {"Settings polled from: Server",
+                         "============================================",
+                         "Channel Number:            67",
+                         "Packet Length:               262",
+                         "System ID:                      111",
+                         "Broadcast Attempts:        4",
+                         "Baud Rate:                     19200",
+                         "Signal Strength:               87",
+                         "Firmware Revision:          214",
+                         " ",
+                         " ",
+                         "Settings polled from: Client",
+                         "============================================",
+                         "Channel Number:            67",
+                         "Packet Length:               262",
+                         "System ID:                      111",
+                         "Broadcast Attempts:        4",
+                         "Baud Rate:                     19200",
+                         "Signal Strength:               85",
+                         "Firmware Revision:          214",
+                         " ",
+                         " "};
   for (const char* line : lines) tk.ListAppend(self, kResultList, line);
 }
 
@@ -140,7 +155,8 @@ int main(int argc, char** argv) {
     all = all && shot.ok;
   };
 
-  run(MainDialogTemplate(), "main", [&](WindowHandle h) { FillMain(tk, h); },
+  run(
+      MainDialogTemplate(), "main", [&](WindowHandle h) { FillMain(tk, h); },
       [&](WindowHandle h) { ShootMainContextMenu(tk, h, path("main-context-menu")); });
   run(AboutDialogTemplate(), "about", {});
   run(
@@ -183,5 +199,21 @@ int main(int argc, char** argv) {
     });
     tk.MessageBox(h, "Retry Number has to be between 0 - 255");
   });
+  // What "Find Radios..." tells after a scan found a pair.
+  run(
+      MainDialogTemplate(), "find-radios", [&](WindowHandle h) { FillMain(tk, h); },
+      [&](WindowHandle h) {
+        QTimer::singleShot(200, [&] {
+          QWidget* box = QApplication::activeModalWidget();
+          const QString file = path("find-radios");
+          std::printf("%s %s\n", box && box->grab().save(file) ? "wrote" : "FAILED",
+                      qPrintable(file));
+          if (box) box->close();
+        });
+        FindRadiosResult found;
+        found.radios = {{"COM5 (ttyUSB0)", zorveth::RadioRole::Server, 9600},
+                        {"COM5 (ttyUSB0)", zorveth::RadioRole::Client, 9600}};
+        tk.MessageBox(h, DescribeFoundRadios(found));
+      });
   return all ? 0 : 1;
 }
