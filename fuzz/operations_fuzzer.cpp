@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto failedOpens = input.ConsumeIntegral<std::uint8_t>();
   zorveth::LinkChoices choices;
   choices.comPort = ChoiceText(input, "COM3");
-  choices.technology = ChoiceText(input, std::string(kVorlithTechnology).c_str());
+  choices.technology = ChoiceText(input, std::string(zorveth::kVorlithTechnology).c_str());
   choices.channel = ChoiceText(input, "67");
   choices.newBaudRate = ChoiceText(input, "19200");
   zorveth::AdvancedSettings settings;
