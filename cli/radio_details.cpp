@@ -1,9 +1,8 @@
 #include "cli/radio_details.h"
 
-#include <cstdio>
-
 #include "radio/command_mode.h"
 #include "radio/link_protocol.h"
+#include "radio/wire_trace_format.h"
 
 namespace zorveth::cli {
 namespace {
@@ -130,40 +129,10 @@ std::vector<std::string> InitializeDetails(const std::string& message,
 }  // namespace
 
 std::string EscapedReply(const std::string& reply) {
-  std::string text = "\"";
-  std::size_t shown = 0;
-  for (char c : reply) {
-    if (shown++ == kShownReplyLength) {
-      text += "...";
-      break;
-    }
-    switch (c) {
-      case '\r':
-        text += "\\r";
-        break;
-      case '\n':
-        text += "\\n";
-        break;
-      case '\t':
-        text += "\\t";
-        break;
-      case '"':
-        text += "\\\"";
-        break;
-      case '\\':
-        text += "\\\\";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F) {
-          char hex[8];
-          std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(c));
-          text += hex;
-        } else {
-          text += c;
-        }
-    }
-  }
-  return text + "\"";
+  // Written as the wire trace writes bytes, so the two can be compared.
+  if (reply.size() <= kShownReplyLength) return QuoteBytes(reply);
+  std::string shown = QuoteBytes(std::string_view(reply).substr(0, kShownReplyLength));
+  return shown.insert(shown.size() - 1, "...");
 }
 
 std::vector<std::string> FailureDetails(const std::string& message, const OperationContext& context,
