@@ -22,10 +22,10 @@
 
 #include "bench/operation_timer.h"
 #include "bench/quiet_feedback.h"
-#include "radio/configure.h"
-#include "radio/network_port.h"
-#include "radio/serial_port.h"
-#include "radio/settings_poll.h"
+#include "link/configure.h"
+#include "port/network_port.h"
+#include "port/serial_port.h"
+#include "link/settings_poll.h"
 #include "sim/pty_radio_server.h"
 
 namespace zorveth::bench {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "bench/operation_timer.h"
-#include "radio/port_scan.h"
+#include "link/port_scan.h"
 #include "sim/pty_radio_server.h"
 
 namespace zorveth::bench {

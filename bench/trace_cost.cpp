@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "bench/operation_timer.h"
-#include "radio/serial_port.h"
-#include "radio/settings_poll.h"
-#include "radio/tracing_port.h"
+#include "port/serial_port.h"
+#include "link/settings_poll.h"
+#include "trace/tracing_port.h"
 #include "sim/pty_radio_server.h"
 
 namespace zorveth::bench {

@@ -21,10 +21,10 @@
 #include "bench/quiet_feedback.h"
 #include "bench/scan_bench.h"
 #include "bench/trace_cost.h"
-#include "radio/configure.h"
-#include "radio/initialize.h"
-#include "radio/serial_port.h"
-#include "radio/settings_poll.h"
+#include "link/configure.h"
+#include "link/initialize.h"
+#include "port/serial_port.h"
+#include "link/settings_poll.h"
 #include "sim/pty_radio_server.h"
 
 namespace zorveth::bench {

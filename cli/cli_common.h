@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "radio/operation_feedback.h"
+#include "link/operation_feedback.h"
 
 namespace zorveth::cli {
 

@@ -5,7 +5,7 @@
 #include "cli/link_options.h"
 #include "cli/radio_run.h"
 #include "cli/trace_option.h"
-#include "radio/configure.h"
+#include "link/configure.h"
 #include "settings/advanced_settings.h"
 
 namespace zorveth::cli {

@@ -6,7 +6,7 @@
 #include "cli/option_checks.h"
 #include "cli/radio_run.h"
 #include "cli/trace_option.h"
-#include "radio/initialize.h"
+#include "link/initialize.h"
 #include "settings/advanced_settings.h"
 
 namespace zorveth::cli {

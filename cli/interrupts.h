@@ -1,6 +1,6 @@
 #pragma once
 
-#include "radio/cancellation.h"
+#include "port/cancellation.h"
 
 namespace zorveth::cli {
 

@@ -4,9 +4,9 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
-#include "radio/command_mode.h"
-#include "radio/link_protocol.h"
-#include "settings/text_numbers.h"
+#include "link/command_mode.h"
+#include "link/link_protocol.h"
+#include "text/text_numbers.h"
 
 namespace zorveth::cli {
 namespace {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "cli/cli_common.h"
-#include "radio/configure.h"
-#include "radio/operation_feedback.h"
+#include "link/configure.h"
+#include "link/operation_feedback.h"
 
 namespace zorveth::cli {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "cli/cli_common.h"
-#include "radio/configure.h"
+#include "link/configure.h"
 
 namespace zorveth::cli {
 

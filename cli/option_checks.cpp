@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "radio/link_protocol.h"
-#include "radio/network_port.h"
-#include "settings/registry.h"
-#include "settings/text_compare.h"
+#include "link/link_protocol.h"
+#include "port/network_port.h"
+#include "platform/registry.h"
+#include "text/text_compare.h"
 
 namespace zorveth::cli {
 namespace {

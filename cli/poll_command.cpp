@@ -5,7 +5,7 @@
 #include "cli/link_options.h"
 #include "cli/radio_run.h"
 #include "cli/trace_option.h"
-#include "radio/settings_poll.h"
+#include "link/settings_poll.h"
 
 namespace zorveth::cli {
 namespace {

@@ -4,8 +4,8 @@
 
 #include "cli/commands.h"
 #include "cli/json_results.h"
-#include "settings/port_discovery.h"
-#include "settings/port_list.h"
+#include "platform/port_discovery.h"
+#include "platform/port_list.h"
 
 namespace zorveth::cli {
 

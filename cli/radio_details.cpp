@@ -1,8 +1,8 @@
 #include "cli/radio_details.h"
 
-#include "radio/command_mode.h"
-#include "radio/link_protocol.h"
-#include "radio/wire_trace_format.h"
+#include "link/command_mode.h"
+#include "link/link_protocol.h"
+#include "trace/wire_trace_format.h"
 
 namespace zorveth::cli {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/cli_common.h"
-#include "radio/configure.h"
+#include "link/configure.h"
 #include "settings/advanced_settings.h"
 
 namespace zorveth::cli {

@@ -3,9 +3,10 @@
 #include <memory>
 
 #include "cli/interrupts.h"
-#include "radio/cancellation.h"
-#include "radio/com_port.h"
-#include "radio/network_port.h"
+#include "link/cancellable_port.h"
+#include "port/cancellation.h"
+#include "port/com_port.h"
+#include "port/network_port.h"
 
 namespace zorveth::cli {
 

@@ -4,8 +4,8 @@
 
 #include "cli/cli_common.h"
 #include "cli/radio_details.h"
-#include "radio/clock.h"
-#include "radio/radio_port.h"
+#include "port/clock.h"
+#include "port/radio_port.h"
 
 namespace zorveth::cli {
 

@@ -5,10 +5,10 @@
 #include "cli/commands.h"
 #include "cli/interrupts.h"
 #include "cli/scan_report.h"
-#include "radio/port_scan.h"
-#include "settings/port_discovery.h"
-#include "settings/port_list.h"
-#include "settings/text_numbers.h"
+#include "link/port_scan.h"
+#include "platform/port_discovery.h"
+#include "platform/port_list.h"
+#include "text/text_numbers.h"
 
 namespace zorveth::cli {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "radio/port_scan.h"
+#include "link/port_scan.h"
 
 namespace zorveth::cli {
 

@@ -5,7 +5,7 @@
 #include <iostream>
 #include <limits>
 
-#include "radio/clock.h"
+#include "port/clock.h"
 
 namespace zorveth::cli {
 

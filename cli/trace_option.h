@@ -6,9 +6,9 @@
 #include <string>
 
 #include "cli/cli_common.h"
-#include "radio/radio_port.h"
-#include "radio/tracing_port.h"
-#include "radio/wire_log.h"
+#include "port/radio_port.h"
+#include "trace/tracing_port.h"
+#include "trace/wire_log.h"
 
 namespace zorveth::cli {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "fuzz/fuzz_port.h"
-#include "radio/command_mode.h"
+#include "link/command_mode.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "radio/clock.h"
-#include "radio/radio_port.h"
+#include "port/clock.h"
+#include "port/radio_port.h"
 
 namespace zorveth::fuzz {
 

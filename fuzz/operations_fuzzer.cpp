@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "fuzz/fuzz_port.h"
-#include "radio/configure.h"
-#include "radio/initialize.h"
-#include "radio/link_protocol.h"
-#include "radio/settings_poll.h"
+#include "link/configure.h"
+#include "link/initialize.h"
+#include "link/link_protocol.h"
+#include "link/settings_poll.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include <string>
 
 #include "fuzz/scratch_folder.h"
-#include "settings/port_discovery.h"
-#include "settings/port_list.h"
-#include "settings/posix_registry.h"
-#include "settings/registry_file.h"
-#include "settings/text_compare.h"
+#include "platform/port_discovery.h"
+#include "platform/port_list.h"
+#include "platform/posix_registry.h"
+#include "platform/registry_file.h"
+#include "text/text_compare.h"
 
 namespace fs = std::filesystem;
 

@@ -6,8 +6,8 @@
 #include <system_error>
 
 #include "settings/atomic_file.h"
-#include "settings/text_compare.h"
-#include "settings/text_numbers.h"
+#include "text/text_compare.h"
+#include "text/text_numbers.h"
 
 namespace zorveth {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "settings/text_numbers.h"
+#include "text/text_numbers.h"
 #include "ui/templates/templates.h"
 
 namespace zorveth::ui {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "radio/link_protocol.h"
+#include "link/link_protocol.h"
 #include "ui/advanced_dlg.h"
 #include "ui/dialog_feedback.h"
 #include "ui/init_radio_dlg.h"

@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "radio/configure.h"
-#include "radio/radio_port.h"
+#include "link/configure.h"
+#include "port/radio_port.h"
 #include "settings/advanced_settings.h"
 #include "ui/dialog.h"
 #include "ui/dialog_services.h"

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "radio/operation_feedback.h"
-#include "settings/port_discovery.h"
+#include "link/operation_feedback.h"
+#include "platform/port_discovery.h"
 #include "ui/dialog.h"
 
 namespace zorveth::ui {

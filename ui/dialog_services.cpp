@@ -1,8 +1,8 @@
 #include "ui/dialog_services.h"
 
-#include "radio/com_port.h"
-#include "radio/port_scan.h"
-#include "radio/tracing_port.h"
+#include "port/com_port.h"
+#include "link/port_scan.h"
+#include "trace/tracing_port.h"
 #include "ui/pumping_clock.h"
 
 namespace zorveth::ui {

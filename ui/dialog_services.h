@@ -3,11 +3,11 @@
 #include <functional>
 #include <memory>
 
-#include "radio/clock.h"
-#include "radio/radio_port.h"
-#include "radio/wire_log.h"
+#include "port/clock.h"
+#include "port/radio_port.h"
+#include "trace/wire_log.h"
 #include "settings/advanced_settings.h"
-#include "settings/port_discovery.h"
+#include "platform/port_discovery.h"
 #include "ui/radio_search.h"
 #include "ui/toolkit/toolkit.h"
 

@@ -1,6 +1,6 @@
 #include "ui/init_radio_dlg.h"
 
-#include "radio/initialize.h"
+#include "link/initialize.h"
 #include "ui/configurator_dlg.h"
 #include "ui/dialog_feedback.h"
 #include "ui/templates/templates.h"

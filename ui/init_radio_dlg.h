@@ -1,6 +1,6 @@
 #pragma once
 
-#include "radio/command_mode.h"
+#include "link/command_mode.h"
 #include "ui/dialog.h"
 
 namespace zorveth::ui {

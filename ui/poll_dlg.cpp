@@ -1,6 +1,6 @@
 #include "ui/poll_dlg.h"
 
-#include "radio/settings_poll.h"
+#include "link/settings_poll.h"
 #include "ui/dialog_feedback.h"
 #include "ui/templates/templates.h"
 #include "ui/text_export.h"

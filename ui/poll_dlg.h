@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "radio/operation_feedback.h"
-#include "radio/radio_port.h"
+#include "link/operation_feedback.h"
+#include "port/radio_port.h"
 #include "ui/dialog.h"
 #include "ui/dialog_services.h"
 

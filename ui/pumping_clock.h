@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "radio/clock.h"
+#include "port/clock.h"
 
 namespace zorveth::ui {
 

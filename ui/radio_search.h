@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "radio/command_mode.h"
+#include "link/command_mode.h"
 
 namespace zorveth::ui {
 

@@ -2,7 +2,7 @@
 // a separate process the way a script runs it.
 #include <nlohmann/json.hpp>
 
-#include "radio/wire_trace_format.h"
+#include "trace/wire_trace_format.h"
 #include "tests/integration/simulated_link.h"
 #include "tests/support/cli_runner.h"
 

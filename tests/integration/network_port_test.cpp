@@ -1,7 +1,7 @@
 // The network port against a scripted RFC 2217 server on the loopback (for
 // the faults and the Telnet byte rules) and against Debian's ser2net serving
 // a simulated radio pair (for everything end to end).
-#include "radio/network_port.h"
+#include "port/network_port.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -19,11 +19,11 @@
 #include <mutex>
 #include <thread>
 
-#include "radio/configure.h"
-#include "radio/initialize.h"
-#include "radio/serial_port.h"
-#include "radio/settings_poll.h"
-#include "radio/wire_trace_format.h"
+#include "link/configure.h"
+#include "link/initialize.h"
+#include "port/serial_port.h"
+#include "link/settings_poll.h"
+#include "trace/wire_trace_format.h"
 #include "tests/integration/simulated_link.h"
 #include "tests/support/recording_feedback.h"
 #include "ui/configurator_dlg.h"

@@ -8,8 +8,8 @@
 #include <chrono>
 #include <filesystem>
 
-#include "radio/serial_port.h"
-#include "radio/settings_poll.h"
+#include "port/serial_port.h"
+#include "link/settings_poll.h"
 #include "tests/integration/simulated_link.h"
 #include "tests/support/expected_reports.h"
 #include "tests/support/recording_feedback.h"

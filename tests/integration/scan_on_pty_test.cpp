@@ -5,8 +5,8 @@
 
 #include <map>
 
-#include "radio/port_scan.h"
-#include "radio/serial_port.h"
+#include "link/port_scan.h"
+#include "port/serial_port.h"
 #include "tests/integration/simulated_link.h"
 
 namespace zorveth::testing {

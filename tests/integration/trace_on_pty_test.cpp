@@ -1,11 +1,11 @@
 // The wire trace of real operations through the serial port on a pty,
 // set against the simulator's own log of every byte on the line.
-#include "radio/configure.h"
-#include "radio/initialize.h"
-#include "radio/serial_port.h"
-#include "radio/settings_poll.h"
-#include "radio/tracing_port.h"
-#include "radio/wire_trace_format.h"
+#include "link/configure.h"
+#include "link/initialize.h"
+#include "port/serial_port.h"
+#include "link/settings_poll.h"
+#include "trace/tracing_port.h"
+#include "trace/wire_trace_format.h"
 #include "tests/integration/simulated_link.h"
 #include "tests/support/recording_feedback.h"
 

@@ -1,8 +1,8 @@
 // Configure and Initialize through the real serial port on a pty served by
 // the simulator: what each radio heard, and what it applied.
-#include "radio/configure.h"
-#include "radio/initialize.h"
-#include "radio/serial_port.h"
+#include "link/configure.h"
+#include "link/initialize.h"
+#include "port/serial_port.h"
 #include "tests/integration/simulated_link.h"
 #include "tests/support/recording_feedback.h"
 

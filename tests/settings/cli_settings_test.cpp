@@ -6,7 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "settings/port_map.h"
+#include "platform/port_map.h"
 #include "tests/settings/temp_dir.h"
 #include "tests/support/cli_runner.h"
 

@@ -1,4 +1,4 @@
-#include "settings/port_discovery.h"
+#include "platform/port_discovery.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <map>
 #include <set>
 
-#include "settings/port_list.h"
-#include "settings/registry.h"
+#include "platform/port_list.h"
+#include "platform/registry.h"
 
 namespace zorveth {
 namespace {

@@ -1,4 +1,4 @@
-#include "settings/port_map.h"
+#include "platform/port_map.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "settings/posix_registry.h"
+#include "platform/posix_registry.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -7,9 +7,9 @@
 #include <unistd.h>
 
 #include "settings/atomic_file.h"
-#include "settings/port_discovery.h"
-#include "settings/port_list.h"
-#include "settings/registry_file.h"
+#include "platform/port_discovery.h"
+#include "platform/port_list.h"
+#include "platform/registry_file.h"
 #include "tests/settings/temp_dir.h"
 
 namespace zorveth {

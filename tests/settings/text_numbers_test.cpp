@@ -1,4 +1,4 @@
-#include "settings/text_numbers.h"
+#include "text/text_numbers.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "radio/clock.h"
+#include "port/clock.h"
 
 namespace zorveth::testing {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "radio/radio_port.h"
+#include "port/radio_port.h"
 #include "tests/support/fake_clock.h"
 
 namespace zorveth::testing {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "radio/operation_feedback.h"
+#include "link/operation_feedback.h"
 
 namespace zorveth::testing {
 

@@ -1,4 +1,4 @@
-#include "radio/initialize.h"
+#include "link/initialize.h"
 #include "tests/ui/dialog_test_fixture.h"
 
 namespace zorveth::ui::testing {

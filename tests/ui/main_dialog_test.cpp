@@ -1,4 +1,4 @@
-#include "radio/configure.h"
+#include "link/configure.h"
 #include "tests/ui/dialog_test_fixture.h"
 
 namespace zorveth::ui::testing {

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "radio/serial_line_flags.h"
-#include "radio/serial_port_win32.h"
+#include "port/serial_line_flags.h"
+#include "port/serial_port_win32.h"
 
 namespace zorveth {
 namespace {

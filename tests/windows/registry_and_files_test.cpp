@@ -7,7 +7,7 @@
 #include <string>
 
 #include "settings/atomic_file.h"
-#include "settings/registry.h"
+#include "platform/registry.h"
 #include "tests/windows/wine_paths.h"
 
 namespace zorveth::testing {

@@ -2,8 +2,8 @@
 // maps as a COM port.
 #include <chrono>
 
-#include "radio/command_mode.h"
-#include "radio/serial_port.h"
+#include "link/command_mode.h"
+#include "port/serial_port.h"
 #include "tests/windows/simulated_com_port.h"
 
 namespace zorveth::testing {

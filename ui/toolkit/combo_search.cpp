@@ -1,4 +1,4 @@
-#include "settings/text_compare.h"
+#include "text/text_compare.h"
 #include "ui/toolkit/toolkit.h"
 
 namespace zorveth::ui {

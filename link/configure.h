@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "port/clock.h"
+#include "link/link_protocol.h"
+#include "link/operation_feedback.h"
+#include "port/radio_port.h"
+#include "settings/advanced_settings.h"
+
+namespace zorveth {
+
+// The user's choices for Configure and Initialize, as the main dialog's
+// lists show them, with its start-up selections as defaults.
+struct LinkChoices {
+  std::string technology{kVorlithTechnology};
+  std::string channel{DefaultChannel(kVorlithTechnology)};
+  std::string newBaudRate{kDefaultNewBaudRate};
+  std::string comPort;
+};
+
+// "ATC67FP262ID111BA4BR19200\r": sent whole, whatever its length.
+std::string BuildConfigurationLine(std::int32_t channel, const AdvancedSettings& settings,
+                                   std::int32_t newBaudRate);
+
+// Writes one configuration line to the Client and then the Server, probing
+// 38400, 19200, 9600 and 4800 baud, and shows exactly one message.
+class RadioConfigurator {
+ public:
+  RadioConfigurator(CRadioPort& port, Clock& clock, OperationFeedback& feedback)
+      : m_port(port), m_clock(clock), m_feedback(feedback) {}
+
+  // Everything after the dialog's data exchange.
+  void ConfigureRadios(const LinkChoices& choices, const AdvancedSettings& settings);
+  // One attempt at the speed the port is open at: 0 when the Client gave no
+  // prompt, 1 once an outcome has been shown.
+  int SendConfiguration(const std::string& line);
+
+ private:
+  CRadioPort& m_port;
+  Clock& m_clock;
+  OperationFeedback& m_feedback;
+};
+
+}  // namespace zorveth

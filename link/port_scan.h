@@ -1,0 +1,124 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/cancellable_port.h"
+#include "port/cancellation.h"
+#include "port/clock.h"
+#include "link/command_mode.h"
+#include "link/operation_feedback.h"
+#include "port/radio_port.h"
+
+namespace zorveth {
+
+// A radio that answered during a scan, with the registers that identify its
+// link. A register whose query failed holds kQueryFailed.
+struct ScannedRadio {
+  RadioRole role = RadioRole::Server;         // the escape it answered
+  std::uint32_t speed = 0;                    // the speed it answered at
+  std::uint16_t channel = kQueryFailed;       // "C"
+  std::uint16_t roleRegister = kQueryFailed;  // "M": 1 Server, 2 Client
+  std::uint16_t systemId = kQueryFailed;      // "ID"
+
+  friend bool operator==(const ScannedRadio&, const ScannedRadio&) = default;
+};
+
+// How the scan of one port ended.
+enum class PortScanOutcome {
+  Found,         // at least one radio answered
+  NoAnswer,      // the port opened, no radio answered at any speed
+  NoSuchPort,    // nothing behind the COM number
+  Busy,          // another program holds the port
+  AccessDenied,  // the user may not open the port
+  OpenFailed,    // the port did not open for another reason
+  Cancelled,     // the scan was interrupted before this port was done
+};
+
+// "found", "no answer", "no such port", "busy", "permission denied",
+// "cannot be opened", "interrupted".
+const char* OutcomeText(PortScanOutcome outcome);
+
+struct PortScanResult {
+  std::string port;  // the port as given, e.g. "COM5" or "COM5 (pts/3)"
+  std::int16_t portNumber = 0;
+  PortScanOutcome outcome = PortScanOutcome::NoAnswer;
+  // Server first, then Client; also what was found before an interruption.
+  std::vector<ScannedRadio> radios;
+  // The system's words when the port did not open, e.g.
+  // "COM9 (/dev/pts/4): Device or resource busy (another program holds it)".
+  std::string openError;
+};
+
+// Looks for both radios on one port the way the polls find them: the Server
+// at each speed from 38400 down to 2400 until it answers, then the Client
+// likewise, with the polls' escapes, waits and exits. Of an answering radio
+// only the channel, the role and the system ID are read; nothing is ever
+// written to a radio. A port that does not open is given up at once.
+//
+// Runs on the calling thread with the given port object and clock. An
+// interruption (OperationCancelled from a cancellable port or clock) ends
+// the scan with outcome Cancelled, after the port has been closed.
+PortScanResult ScanPort(const std::string& portEntry, CRadioPort& port, Clock& clock);
+
+// Scans one port on a worker thread; must be safe to call from several
+// threads at once for different ports.
+using PortScanner =
+    std::function<PortScanResult(const std::string& portEntry, const CancellationToken& token)>;
+
+// The scanner for real ports: a COM port object of its own (the serial
+// device, or the network port the port map links the number to) behind a
+// CancellablePort, waiting on a CancellableClock over the system clock. On
+// an interruption a radio left in command mode is sent "ATE\r" and the port
+// is closed.
+PortScanResult ScanComPort(const std::string& portEntry, const CancellationToken& token);
+
+// A scan of several ports at once: one worker thread per port, started by
+// the constructor, so the whole scan takes about as long as the slowest
+// port. The caller waits in WaitFor (pumping its own events between calls
+// if it has any) or goes straight to Results. Destroying a scan waits for
+// its workers; set the token first to make that quick.
+class PortScan {
+ public:
+  PortScan(std::vector<std::string> ports, const CancellationToken& token,
+           PortScanner scanner = ScanComPort);
+  ~PortScan();
+  PortScan(const PortScan&) = delete;
+  PortScan& operator=(const PortScan&) = delete;
+
+  // Waits up to timeout; true once every port is done.
+  bool WaitFor(std::chrono::milliseconds timeout);
+  // The results in the order the ports were given, once every worker has
+  // ended. Only once.
+  std::vector<PortScanResult> Results();
+
+ private:
+  void RunWorker(std::size_t index);
+  void JoinAll();
+
+  std::vector<std::string> m_ports;
+  const CancellationToken& m_token;
+  PortScanner m_scanner;
+  // Each worker writes only its own slot; they are read after the joins.
+  std::vector<PortScanResult> m_results;
+  std::vector<std::thread> m_workers;
+  std::mutex m_mutex;
+  std::condition_variable m_doneChanged;
+  std::size_t m_done = 0;  // guarded by m_mutex
+};
+
+// Runs a whole scan and returns the results in the order of the ports.
+// whileWaiting, when set, is called on the calling thread about every
+// 50 ms until every port is done: the dialogs keep repainting with it.
+std::vector<PortScanResult> ScanPorts(const std::vector<std::string>& ports,
+                                      const CancellationToken& token,
+                                      const std::function<void()>& whileWaiting = {},
+                                      PortScanner scanner = ScanComPort);
+
+}  // namespace zorveth

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "port/clock.h"
+#include "link/command_mode.h"
+#include "link/link_protocol.h"
+#include "link/operation_feedback.h"
+#include "port/radio_port.h"
+
+namespace zorveth {
+
+// How a poll addresses one radio on an open port; the scan for radios
+// addresses them the same way, so both find exactly the same radios.
+//
+// The radio's escape and its prompt, waited for 200 ms: once for the
+// Server, up to three times for the Client, which at times misses one.
+bool EnterCommandModeAsPoll(CRadioPort& port, Clock& clock, RadioRole role);
+// The pause the Client needs after its prompt before it takes queries
+// (420 ms); nothing for the Server.
+void SettleAfterPrompt(Clock& clock, RadioRole role);
+// The exit, waited for 200 ms: once for the Server, up to three times for
+// the Client until it confirms.
+void LeaveCommandModeAsPoll(CRadioPort& port, Clock& clock, RadioRole role);
+
+// Reads the settings of the Server, the Client or both and appends an
+// eleven-line report per radio to the result list. The poll dialog owns the
+// port text, the port and the list; these operations only borrow them.
+class SettingsPoll {
+ public:
+  SettingsPoll(std::string& portText, CRadioPort& port, Clock& clock, LineSink& results,
+               OperationFeedback& feedback)
+      : m_portText(portText),
+        m_port(port),
+        m_clock(clock),
+        m_results(results),
+        m_feedback(feedback) {}
+
+  bool PollServerAtSpeed(std::uint32_t speed);
+  bool PollClientAtSpeed(std::uint32_t speed);
+  void ReportSettings(std::uint32_t speed);
+  void PollServer();
+  void PollClient();
+  void PollBoth();
+
+ private:
+  bool PollAtSpeed(RadioRole role, std::uint32_t speed);
+
+  std::string& m_portText;
+  CRadioPort& m_port;
+  Clock& m_clock;
+  LineSink& m_results;
+  OperationFeedback& m_feedback;
+  // The role last addressed, which ReportSettings reads from.
+  RadioRole m_reportRole = RadioRole::Server;
+};
+
+}  // namespace zorveth

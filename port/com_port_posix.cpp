@@ -1,0 +1,12 @@
+#include "port/com_port.h"
+#include "platform/port_map.h"
+
+namespace zorveth {
+
+std::optional<NetworkAddress> NetworkAddressOfComPort(int number) {
+  auto target = ResolveComPort(number);
+  if (!target) return std::nullopt;
+  return ParseNetworkPortName(target->string());
+}
+
+}  // namespace zorveth

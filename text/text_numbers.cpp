@@ -1,0 +1,49 @@
+#include "text/text_numbers.h"
+
+#include <cstdint>
+#include <limits>
+
+namespace zorveth {
+namespace {
+
+bool IsBlank(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+}  // namespace
+
+std::int32_t LeadingInteger(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  // Accumulate the magnitude in 64 bits and stop growing it once it is past
+  // the 32-bit range, so any number of digits saturates instead of wrapping.
+  constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+  std::int64_t magnitude = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    if (magnitude <= kLimit) magnitude = magnitude * 10 + (text[i] - '0');
+  }
+  if (negative) {
+    return magnitude >= kLimit ? std::numeric_limits<std::int32_t>::min()
+                               : static_cast<std::int32_t>(-magnitude);
+  }
+  return magnitude >= kLimit ? std::numeric_limits<std::int32_t>::max()
+                             : static_cast<std::int32_t>(magnitude);
+}
+
+std::string WithoutCom(std::string_view portText) {
+  std::string text(portText);
+  for (auto pos = text.find("COM"); pos != std::string::npos; pos = text.find("COM", pos)) {
+    text.erase(pos, 3);
+  }
+  return text;
+}
+
+std::int16_t PortNumberFromText(std::string_view portText) {
+  const std::int32_t number = LeadingInteger(WithoutCom(portText));
+  if (number < 0 || number > std::numeric_limits<std::int16_t>::max()) return 0;
+  return static_cast<std::int16_t>(number);
+}
+
+}  // namespace zorveth
