@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QScrollBar>
@@ -92,7 +93,13 @@ TEST_F(QtPollReport, ContextMenuSaveReportWritesTheListWhereTheFileDialogSays) {
       offered = Texts(menu);
       WhenModalIs<QFileDialog>([&](QFileDialog* files) {
         title = files->windowTitle();
-        files->selectFile(QString::fromStdString(path));
+        // Typed into the name field as a user would: the dialog fills that
+        // field with the suggested name once its folder has loaded, which can
+        // come after a selectFile made at once.
+        QCoreApplication::processEvents();
+        auto* name = files->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(name, nullptr);
+        name->setText(QString::fromStdString(path));
         static_cast<QDialog*>(files)->accept();  // QFileDialog checks the name
       });
       menu->setActiveAction(menu->actions().at(1));
