@@ -2,7 +2,9 @@
 
 #include <set>
 
+#include "link/command_mode.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/fake_serial_port.h"
 #include "ui/dialog.h"
 #include "ui/pumping_clock.h"
 #include "ui/templates/templates.h"
@@ -131,6 +133,28 @@ TEST(PumpingClockTest, LongSleepsAreSlicedSoTheWindowsKeepRepainting) {
   EXPECT_EQ(pumps, 33);  // after each 30 ms slice; the short last one comes too soon
   clock.SleepMs(0);
   EXPECT_EQ(inner.Slept(), 1000u);
+}
+
+// A repaint that takes longer than the time left to a reply's deadline: the
+// reply that arrived meanwhile is still read whole, however long the pump.
+TEST(PumpingClockTest, AReplyThatArrivedDuringALongRepaintIsStillRead) {
+  for (std::uint64_t pumpMs : {0u, 100u, 1000u, 60000u}) {
+    zorveth::testing::FakeClock inner;
+    zorveth::testing::FakeSerialPort port(inner);
+    port.SetParams(3, 9600);
+    port.Open();
+    port.Send("Write successful\n\r", 350);
+    const std::uint64_t start = inner.NowMs();
+    bool slowPumpDone = false;
+    PumpingClock clock(inner, [&] {
+      // The one slow repaint comes 300 ms in, 100 ms before the deadline.
+      if (!slowPumpDone && inner.NowMs() - start >= 300) {
+        slowPumpDone = true;
+        inner.Advance(pumpMs);
+      }
+    });
+    EXPECT_EQ(ReadLine(port, clock, 400), "Write successful\n\r") << pumpMs;
+  }
 }
 
 TEST(TemplatesTest, EveryDialogHasItsIdTitleAndDistinctControlIds) {
