@@ -15,8 +15,8 @@
 #include <cstring>
 #include <optional>
 
-#include "port/serial_port.h"
 #include "platform/port_map.h"
+#include "port/serial_port.h"
 
 namespace zorveth {
 namespace {
@@ -225,8 +225,10 @@ std::int16_t CSerialPort::Write(const void* data, std::int16_t length) {
     remaining -= static_cast<std::size_t>(written);
   }
   if (m_device->rtsWhileSending) {
-    // Drop RTS only once the last byte has left the UART.
-    tcdrain(fd);
+    // Drop RTS only once the last byte has left the UART: a drain cut short
+    // by a signal (an interrupt the operation will act on) is resumed.
+    while (tcdrain(fd) != 0 && errno == EINTR) {
+    }
     ModemBits(fd, TIOCMBIC, TIOCM_RTS);
   }
   return ok ? kPortOk : kPortWriteFailed;
