@@ -23,8 +23,8 @@
 #include "bench/trace_cost.h"
 #include "link/configure.h"
 #include "link/initialize.h"
-#include "port/serial_port.h"
 #include "link/settings_poll.h"
+#include "port/serial_port.h"
 #include "sim/pty_radio_server.h"
 
 namespace zorveth::bench {
@@ -74,7 +74,7 @@ sim::PairConfig PairAt(std::uint32_t serverSpeed, std::uint32_t clientSpeed, boo
   return pair;
 }
 
-void Poll(void (SettingsPoll::*operation)(), QuietFeedback& feedback) {
+void Poll(OperationOutcome (SettingsPoll::*operation)(), QuietFeedback& feedback) {
   CSerialPort port;
   std::string portText = "COM1";
   SettingsPoll poll(portText, port, SystemClock(), feedback, feedback);

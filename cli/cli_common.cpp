@@ -1,9 +1,6 @@
 #include "cli/cli_common.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <iostream>
 #include <utility>
 
@@ -50,19 +47,12 @@ std::optional<std::string> OptionReader::Value() {
   return m_args[m_index++];
 }
 
-bool ParseWholeNumber(const std::string& text, long long& value) {
-  if (text.empty()) return false;
-  errno = 0;
-  char* end = nullptr;
-  long long parsed = std::strtoll(text.c_str(), &end, 10);
-  if (errno != 0 || end == text.c_str() || *end != '\0') return false;
-  if (parsed < INT32_MIN || parsed > INT32_MAX) return false;
-  value = parsed;
-  return true;
-}
+ConsoleFeedback::ConsoleFeedback(bool reportLinesOnStdout)
+    : m_reportLinesOnStdout(reportLinesOnStdout), m_progressOnTerminal(StderrIsTerminal()) {}
 
-ConsoleFeedback::ConsoleFeedback(std::vector<std::string> successTexts)
-    : m_successTexts(std::move(successTexts)), m_progressOnTerminal(StderrIsTerminal()) {}
+ConsoleFeedback::~ConsoleFeedback() {
+  ClearProgress();
+}
 
 void ConsoleFeedback::ClearProgress() {
   if (m_progressLineOpen) {
@@ -72,20 +62,14 @@ void ConsoleFeedback::ClearProgress() {
 }
 
 void ConsoleFeedback::AppendLine(const std::string& line) {
+  if (!m_reportLinesOnStdout) return;
   ClearProgress();
   std::cout << line << '\n' << std::flush;
 }
 
-void ConsoleFeedback::ShowMessage(const std::string& text) {
+void ConsoleFeedback::ShowSuccess(const std::string& text) {
   ClearProgress();
-  m_lastMessage = text;
-  bool success =
-      std::find(m_successTexts.begin(), m_successTexts.end(), text) != m_successTexts.end();
-  if (success) {
-    std::cout << text << '\n' << std::flush;
-    return;
-  }
-  ShowFailure(text, m_detailSource ? m_detailSource(text) : std::vector<std::string>{});
+  std::cout << text << '\n' << std::flush;
 }
 
 void ConsoleFeedback::ShowFailure(const std::string& text,
@@ -105,27 +89,10 @@ void ConsoleFeedback::ShowNote(const std::string& text) {
   std::cerr << text << '\n' << std::flush;
 }
 
-void ConsoleFeedback::TryingSpeed(RadioRole role, std::uint32_t speed) {
-  m_history.tried.emplace_back(role, speed);
-}
-
-void ConsoleFeedback::RadioAnswered(RadioRole role, std::uint32_t speed) {
-  m_history.answeredAt[role] = speed;
-  m_history.lastAnswered = role;
-}
-
-void ConsoleFeedback::LineReplied(RadioRole role, const std::string& reply) {
-  m_history.replies[role] = reply;
-}
-
 void ConsoleFeedback::Progress(const std::string& text) {
   if (!m_progressOnTerminal) return;
   std::cerr << "\r\033[K" << text << std::flush;
   m_progressLineOpen = true;
-}
-
-ConsoleFeedback::~ConsoleFeedback() {
-  ClearProgress();
 }
 
 }  // namespace zorveth::cli

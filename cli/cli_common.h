@@ -2,10 +2,8 @@
 
 #include <cstdio>
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "link/operation_feedback.h"
@@ -50,65 +48,39 @@ class OptionReader {
   bool m_repeated = false;
 };
 
-// Parses a whole decimal number (optional sign) into value; false when the
-// text is not one or does not fit 32 bits.
-bool ParseWholeNumber(const std::string& text, long long& value);
-
-// What the command line learned of the radios during one operation, from the
-// operation's own reports.
-struct RadioHistory {
-  // Every role and speed tried, in order.
-  std::vector<std::pair<RadioRole, std::uint32_t>> tried;
-  // The speed each role answered its escape at, last answer kept.
-  std::map<RadioRole, std::uint32_t> answeredAt;
-  // The status line each role gave to a configuration or initialization line.
-  std::map<RadioRole, std::string> replies;
-  std::optional<RadioRole> lastAnswered;
-};
-
-// Feedback of the command-line tool: failure texts on stderr with detail
-// lines under them, successes on stdout when the caller says so, progress on
-// stderr only on a terminal.
+// Feedback of the command-line tool while an operation runs: progress on
+// stderr only on a terminal, report lines on stdout as they come (unless
+// the output is one JSON document). Messages are shown once the operation
+// has ended, from its outcome, with what happened under them.
 class ConsoleFeedback : public OperationFeedback, public LineSink {
  public:
-  // Messages equal to one of successTexts go to stdout and do not count as
-  // failures.
-  explicit ConsoleFeedback(std::vector<std::string> successTexts = {});
+  explicit ConsoleFeedback(bool reportLinesOnStdout = true);
   ~ConsoleFeedback() override;
-  void ShowMessage(const std::string& text) override;
+  ConsoleFeedback(const ConsoleFeedback&) = delete;
+  ConsoleFeedback& operator=(const ConsoleFeedback&) = delete;
+
+  void ShowMessage(const std::string& /*text*/) override {}
   void BeginWaitCursor() override {}
   void EndWaitCursor() override {}
   void Progress(const std::string& text) override;
-  // Report lines go to stdout, after any progress line has been cleared.
   void AppendLine(const std::string& line) override;
 
-  void TryingSpeed(RadioRole role, std::uint32_t speed) override;
-  void RadioAnswered(RadioRole role, std::uint32_t speed) override;
-  void LineReplied(RadioRole role, const std::string& reply) override;
-
-  bool FailureShown() const { return m_failureShown; }
-  const std::string& LastMessage() const { return m_lastMessage; }
-  const RadioHistory& History() const { return m_history; }
-  // Asked for the lines to print under a failure message (each is indented
-  // by two blanks): where the radios stand and what to do.
-  using DetailSource = std::function<std::vector<std::string>(const std::string& message)>;
-  void SetDetailSource(DetailSource source) { m_detailSource = std::move(source); }
-  // A line and its details on stderr, after the progress line is cleared;
-  // counts as a failure.
+  // A success message on stdout.
+  void ShowSuccess(const std::string& text);
+  // A failure message and its details (each indented by two blanks) on
+  // stderr; the first line is exactly the dialog's message.
   void ShowFailure(const std::string& text, const std::vector<std::string>& details);
   // A note on stderr that is no failure.
   void ShowNote(const std::string& text);
+  bool FailureShown() const { return m_failureShown; }
 
  private:
-  std::vector<std::string> m_successTexts;
+  void ClearProgress();
+
+  bool m_reportLinesOnStdout;
   bool m_failureShown = false;
   bool m_progressOnTerminal = false;
   bool m_progressLineOpen = false;
-  DetailSource m_detailSource;
-  RadioHistory m_history;
-  std::string m_lastMessage;
-
-  void ClearProgress();
 };
 
 }  // namespace zorveth::cli

@@ -51,6 +51,14 @@ int RunCommandLine(const Arguments& args) {
   }
   const std::string& name = args.front();
   if (name == "-h" || name == "--help" || name == "help") {
+    // "help poll" and "--help poll" are poll's own help.
+    if (args.size() > 1) {
+      for (const auto& command : kCommands) {
+        if (args[1] == command.name) return command.run({"--help"});
+      }
+      std::cerr << "zorveth-cli: unknown command '" << args[1] << "' (see 'zorveth-cli --help')\n";
+      return kExitUsage;
+    }
     PrintHelp(std::cout);
     return kExitOk;
   }

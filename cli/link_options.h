@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "cli/cli_common.h"
+#include "cli/option_table.h"
 #include "link/configure.h"
 
 namespace zorveth::cli {
@@ -16,14 +16,17 @@ struct LinkOptions {
   bool channelGiven = false;
 };
 
-// Takes the current option of the reader if it is one of the link options,
-// checked and in its canonical spelling. Returns true when it was consumed;
-// sets error to the refusal when its value is missing, refused or given a
-// second time.
-bool TakeLinkOption(OptionReader& options, LinkOptions& link, bool allowTechnology,
-                    std::string& error);
+extern const OptionSpec kChannelOption;
+extern const OptionSpec kBaudOption;
+extern const OptionSpec kTechnologyOption;
 
-// --port's value as a COM name; the refusal, or empty when it was taken.
-std::string TakePortOption(OptionReader& options, std::string& port);
+// Takes the option if it is one of the link options, checked and in its
+// canonical spelling: true when it was one; refusal then holds why its
+// value was refused, or is empty.
+bool TakeLinkOption(const OptionSpec& option, const std::string& value, LinkOptions& link,
+                    std::string& refusal);
+
+// --port's value as a COM name or network address; the refusal, or empty.
+std::string TakePortValue(const std::string& value, std::string& port);
 
 }  // namespace zorveth::cli

@@ -1,11 +1,11 @@
 #include "cli/option_checks.h"
 
-#include <cstdio>
-
 #include "link/link_protocol.h"
-#include "port/network_port.h"
 #include "platform/registry.h"
+#include "port/network_port.h"
+#include "text/quoting.h"
 #include "text/text_compare.h"
+#include "text/text_numbers.h"
 
 namespace zorveth::cli {
 namespace {
@@ -21,14 +21,9 @@ std::string_view TrimBlanks(std::string_view text) {
 // The decimal number of a text of digits only, up to limit; nullopt for
 // anything else (signs, other characters, nothing at all, too large).
 std::optional<unsigned long> Digits(std::string_view text, unsigned long limit) {
-  if (text.empty()) return std::nullopt;
-  unsigned long value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + static_cast<unsigned long>(c - '0');
-    if (value > limit) return std::nullopt;
-  }
-  return value;
+  auto value = ParseDecimal(text, 0, static_cast<std::int64_t>(limit), false);
+  if (!value) return std::nullopt;
+  return static_cast<unsigned long>(*value);
 }
 
 Checked Refuse(std::string_view option, std::string_view value, std::string_view allowed) {
@@ -42,9 +37,8 @@ std::string FirstWord(std::string_view text) {
 
 // "COM" and a port number, in any letter case; the canonical "COM<n>".
 std::optional<std::string> ComName(std::string_view text) {
-  if (text.size() < 4 || !StartsWithIgnoringCase(text, "COM")) return std::nullopt;
-  auto number = Digits(text.substr(3), 32767);
-  if (!number || *number == 0) return std::nullopt;
+  auto number = ParseComName(text);
+  if (!number) return std::nullopt;
   return "COM" + std::to_string(*number);
 }
 
@@ -55,19 +49,10 @@ std::string EntryComName(const std::string& entry) {
 }  // namespace
 
 std::string QuotedValue(std::string_view value) {
+  // Escaped by the one rule the tool writes bytes by, in single quotes.
   const bool cut = value.size() > kShownValueLength;
-  std::string shown = "'";
-  for (char c : value.substr(0, kShownValueLength)) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-      shown += escaped;
-    } else {
-      shown += c;
-    }
-  }
-  return shown + (cut ? "...'" : "'");
+  const std::string quoted = QuoteBytes(value.substr(0, kShownValueLength));
+  return "'" + quoted.substr(1, quoted.size() - 2) + (cut ? "...'" : "'");
 }
 
 Checked CheckChannel(std::string_view text) {
@@ -133,7 +118,7 @@ Checked CheckPort(std::string_view text, const std::vector<ListedPort>& listed) 
 
 std::vector<ListedPort> ListedPorts() {
   std::vector<ListedPort> ports;
-  auto key = DefaultRegistry().OpenLocalMachineKey("HARDWARE\\DEVICEMAP\\SERIALCOMM");
+  auto key = DefaultRegistry().OpenLocalMachineKey(kSerialCommKey);
   if (!key) return ports;
   RegistryKeyInfo info;
   if (!key->QueryInfo(info)) return ports;

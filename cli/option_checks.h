@@ -18,8 +18,8 @@ struct Checked {
   bool ok() const { return refusal.empty(); }
 };
 
-// The value as the user gave it, quoted, with control characters escaped and
-// cut to 40 characters, for refusal lines.
+// The value as the user gave it in single quotes, its bytes escaped as the
+// wire trace writes them and cut to 40 characters, for refusal lines.
 std::string QuotedValue(std::string_view value);
 
 // A whole decimal number from 0 to 65535, blanks around it allowed.

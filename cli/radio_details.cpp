@@ -1,8 +1,7 @@
 #include "cli/radio_details.h"
 
 #include "link/command_mode.h"
-#include "link/link_protocol.h"
-#include "trace/wire_trace_format.h"
+#include "text/quoting.h"
 
 namespace zorveth::cli {
 namespace {
@@ -25,12 +24,30 @@ std::string SpeedList(const std::vector<std::uint32_t>& speeds) {
   return text + " baud";
 }
 
-std::vector<std::uint32_t> SpeedsTried(const RadioHistory& history, RadioRole role) {
+// The speeds at which the role was really asked: the port opened there.
+std::vector<std::uint32_t> SpeedsAsked(const RadioOutcome* radio) {
   std::vector<std::uint32_t> speeds;
-  for (const auto& [tried, speed] : history.tried) {
-    if (tried == role && (speeds.empty() || speeds.back() != speed)) speeds.push_back(speed);
+  if (!radio) return speeds;
+  for (const SpeedTried& tried : radio->tried) {
+    if (tried.opened && (speeds.empty() || speeds.back() != tried.speed)) {
+      speeds.push_back(tried.speed);
+    }
   }
   return speeds;
+}
+
+// One line per speed at which the port would not open, in the system's
+// words.
+std::vector<std::string> SpeedsNotOpened(const RadioOutcome* radio) {
+  std::vector<std::string> lines;
+  if (!radio) return lines;
+  for (const SpeedTried& tried : radio->tried) {
+    if (!tried.opened) {
+      lines.push_back("at " + std::to_string(tried.speed) +
+                      " baud the port did not open: " + tried.openError);
+    }
+  }
+  return lines;
 }
 
 std::string NewSettings(const OperationContext& context) {
@@ -47,83 +64,110 @@ std::vector<std::string> ClientChangedServerNot(const OperationContext& context,
           "run configure again with the Server switched on, or set the Client back"};
 }
 
-std::string Answered(const RadioHistory& history, RadioRole role) {
-  auto at = history.answeredAt.find(role);
-  return at == history.answeredAt.end() ? "" : " at " + std::to_string(at->second) + " baud";
+std::string AnsweredAt(const RadioOutcome* radio) {
+  if (!radio || !radio->answeredAt) return "";
+  return " at " + std::to_string(*radio->answeredAt) + " baud";
 }
 
-std::string SpeedOf(const RadioHistory& history, RadioRole role) {
-  auto at = history.answeredAt.find(role);
-  return at == history.answeredAt.end() ? "" : " (" + std::to_string(at->second) + " baud)";
+std::string ReplyOf(const RadioOutcome* radio) {
+  return EscapedReply(radio && radio->reply ? *radio->reply : "");
 }
 
-std::string ReplyOf(const RadioHistory& history, RadioRole role) {
-  auto reply = history.replies.find(role);
-  return EscapedReply(reply == history.replies.end() ? "" : reply->second);
+bool IsRefusal(MessageId id) {
+  return id == MessageId::InvalidData || id == MessageId::RadioTimedOut ||
+         id == MessageId::UnableToConfigureEeprom || id == MessageId::UnableToConfigure ||
+         id == MessageId::UnableToInitialize;
 }
 
-bool IsRefusal(const std::string& message, const char* fallback) {
-  return message == message::kInvalidData || message == message::kRadioTimedOut ||
-         message == message::kUnableToConfigureEeprom || message == fallback;
+void Append(std::vector<std::string>& lines, const std::vector<std::string>& more) {
+  lines.insert(lines.end(), more.begin(), more.end());
 }
 
-std::vector<std::string> PollDetails(const std::string& message, const OperationContext& context,
-                                     const RadioHistory& history) {
-  const bool both = context.kind == OperationKind::PollBoth;
-  if (message == message::kErrorDuringRead) {
-    const RadioRole role = history.lastAnswered.value_or(RadioRole::Server);
-    return {"the " + Role(role) + " answered" + Answered(history, role) +
+std::vector<std::string> PollDetails(const OperationOutcome& outcome, const ShownMessage& shown) {
+  const RadioRole role = shown.about.value_or(RadioRole::Server);
+  const RadioOutcome* radio = outcome.Find(role);
+  if (shown.id == MessageId::ErrorDuringRead) {
+    return {"the " + Role(role) + " answered" + AnsweredAt(radio) +
             " but not every register query; nothing was changed on the radio"};
   }
-  if (message == message::kPollingClientFailed && both) {
-    return {"the Client did not answer at the Server's speed" + SpeedOf(history, RadioRole::Server),
-            "'zorveth-cli poll client' tries every speed"};
+  // The port opened at no speed: that is all there is to say.
+  if (outcome.openError) return {*outcome.openError};
+  const bool both = outcome.kind == OperationKind::PollBoth;
+  if (shown.id == MessageId::PollingClientFailed && both) {
+    const RadioOutcome* server = outcome.Find(RadioRole::Server);
+    std::vector<std::string> lines;
+    if (server && server->answeredAt) {
+      lines.push_back("the Client did not answer at the Server's speed (" +
+                      std::to_string(*server->answeredAt) + " baud)");
+    }
+    Append(lines, SpeedsNotOpened(radio));
+    lines.emplace_back("'zorveth-cli poll client' tries every speed");
+    return lines;
   }
-  const RadioRole role =
-      context.kind == OperationKind::PollClient ? RadioRole::Client : RadioRole::Server;
-  std::vector<std::string> lines = {"no " + Role(role) + " answered at " +
-                                    SpeedList(SpeedsTried(history, role))};
-  if (both) lines.push_back("the Client was not tried");
+  std::vector<std::string> lines;
+  if (const auto asked = SpeedsAsked(radio); !asked.empty()) {
+    lines.push_back("no " + Role(role) + " answered at " + SpeedList(asked));
+  }
+  Append(lines, SpeedsNotOpened(radio));
+  if (both) lines.emplace_back("the Client was not tried");
   return lines;
 }
 
-std::vector<std::string> ConfigureDetails(const std::string& message,
-                                          const OperationContext& context,
-                                          const RadioHistory& history) {
-  if (message == message::kNoServerCommunication) {
-    return ClientChangedServerNot(
-        context, "the Server did not answer" + Answered(history, RadioRole::Client));
+std::vector<std::string> ConfigureDetails(const OperationOutcome& outcome,
+                                          const ShownMessage& shown,
+                                          const OperationContext& context) {
+  const RadioOutcome* client = outcome.Find(RadioRole::Client);
+  const RadioOutcome* server = outcome.Find(RadioRole::Server);
+  switch (shown.id) {
+    case MessageId::UnableToConnectToPort:
+      return {outcome.openError.value_or("")};
+    case MessageId::NoServerCommunication:
+      return ClientChangedServerNot(context, "the Server did not answer" + AnsweredAt(client));
+    case MessageId::ServerNotConfigured:
+      return ClientChangedServerNot(context, "the Server answered " + ReplyOf(server));
+    case MessageId::UnableToConnectToRadios: {
+      std::vector<std::string> lines = {"no Client answered at " + SpeedList(SpeedsAsked(client)) +
+                                        "; nothing was changed"};
+      Append(lines, SpeedsNotOpened(client));
+      lines.emplace_back(kSlowRadios);
+      return lines;
+    }
+    default:
+      break;
   }
-  if (message == message::kServerNotConfigured) {
-    return ClientChangedServerNot(context,
-                                  "the Server answered " + ReplyOf(history, RadioRole::Server));
-  }
-  if (IsRefusal(message, message::kUnableToConfigure)) {
-    return {"the Client answered " + ReplyOf(history, RadioRole::Client) +
-                Answered(history, RadioRole::Client) + " and keeps its settings",
-            "the Server was not contacted"};
-  }
-  if (message == message::kUnableToConnectToRadios) {
-    return {"no Client answered at " + SpeedList(SpeedsTried(history, RadioRole::Client)) +
-                "; nothing was changed",
-            kSlowRadios};
+  if (IsRefusal(shown.id)) {
+    return {
+        "the Client answered " + ReplyOf(client) + AnsweredAt(client) + " and keeps its settings",
+        "the Server was not contacted"};
   }
   return {};
 }
 
-std::vector<std::string> InitializeDetails(const std::string& message,
-                                           const RadioHistory& history) {
-  if (IsRefusal(message, message::kUnableToInitialize)) {
-    const RadioRole role = history.lastAnswered.value_or(RadioRole::Client);
-    return {"the radio answering as " + Role(role) + Answered(history, role) + " replied " +
-            ReplyOf(history, role)};
+std::vector<std::string> InitializeDetails(const OperationOutcome& outcome,
+                                           const ShownMessage& shown) {
+  if (shown.id == MessageId::NoPortConnection) return {outcome.openError.value_or("")};
+  if (shown.id == MessageId::CouldNotConnect) {
+    std::vector<std::string> lines = {"no radio answered as Client or Server at " +
+                                      SpeedList(SpeedsAsked(outcome.Find(RadioRole::Client))) +
+                                      "; nothing was changed"};
+    Append(lines, SpeedsNotOpened(outcome.Find(RadioRole::Client)));
+    lines.emplace_back(kSlowRadios);
+    return lines;
   }
-  if (message == message::kCouldNotConnect) {
-    return {"no radio answered as Client or Server at " +
-                SpeedList(SpeedsTried(history, RadioRole::Client)) + "; nothing was changed",
-            kSlowRadios};
+  if (IsRefusal(shown.id) && shown.about) {
+    const RadioOutcome* radio = outcome.Find(*shown.about);
+    return {"the radio answering as " + Role(*shown.about) + AnsweredAt(radio) + " replied " +
+            ReplyOf(radio)};
   }
   return {};
+}
+
+// The radio that answered and was sent the settings line, if any.
+const RadioOutcome* RadioSentTheLine(const OperationOutcome& outcome) {
+  for (const RadioOutcome& radio : outcome.radios) {
+    if (radio.lineSent) return &radio;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -135,64 +179,60 @@ std::string EscapedReply(const std::string& reply) {
   return shown.insert(shown.size() - 1, "...");
 }
 
-std::vector<std::string> FailureDetails(const std::string& message, const OperationContext& context,
-                                        const RadioHistory& history, const std::string& openError) {
-  if (message == message::kUnableToConnectToPort || message == message::kNoPortConnection) {
-    return {openError};
-  }
-  switch (context.kind) {
+std::vector<std::string> MessageDetails(const OperationOutcome& outcome, const ShownMessage& shown,
+                                        const OperationContext& context) {
+  switch (outcome.kind) {
     case OperationKind::PollServer:
     case OperationKind::PollClient:
-    case OperationKind::PollBoth: {
-      // Why the port would not open says more than the speeds tried.
-      auto lines = PollDetails(message, context, history);
-      if (!openError.empty()) lines.insert(lines.begin(), openError);
-      return lines;
-    }
+    case OperationKind::PollBoth:
+      return PollDetails(outcome, shown);
     case OperationKind::Configure:
-      return ConfigureDetails(message, context, history);
+      return ConfigureDetails(outcome, shown, context);
     case OperationKind::Initialize:
-      return InitializeDetails(message, history);
+      return InitializeDetails(outcome, shown);
+    case OperationKind::Scan:
+      break;
   }
   return {};
 }
 
-std::vector<std::string> InterruptDetails(const OperationContext& context,
-                                          const RadioHistory& history, bool exitSent,
-                                          bool exitConfirmed) {
+std::vector<std::string> InterruptDetails(const OperationOutcome& outcome,
+                                          const OperationContext& context) {
   std::vector<std::string> lines;
-  if (exitSent) {
-    const RadioRole role = history.tried.empty() ? RadioRole::Server : history.tried.back().first;
-    lines.push_back(
-        "the " + Role(role) + " was sent ATE to leave command mode" +
-        (exitConfirmed ? " and confirmed it" : "; it did not confirm: switch it off and on"));
+  const InterruptOutcome interrupt = outcome.interrupt.value_or(InterruptOutcome{});
+  if (interrupt.exitSent) {
+    const RadioRole role = interrupt.lastAddressed.value_or(RadioRole::Server);
+    lines.push_back("the " + Role(role) + " was sent ATE to leave command mode" +
+                    (interrupt.exitConfirmed ? " and confirmed it"
+                                             : "; it did not confirm: switch it off and on"));
   } else {
-    lines.push_back("no radio was left in command mode");
+    lines.emplace_back("no radio was left in command mode");
   }
-  const auto clientReply = history.replies.find(RadioRole::Client);
-  switch (context.kind) {
+  const RadioOutcome* client = outcome.Find(RadioRole::Client);
+  switch (outcome.kind) {
     case OperationKind::PollServer:
     case OperationKind::PollClient:
     case OperationKind::PollBoth:
-      lines.push_back("a poll changes nothing on the radios");
+    case OperationKind::Scan:
+      lines.emplace_back("a poll changes nothing on the radios");
       break;
     case OperationKind::Configure:
-      if (clientReply != history.replies.end() && clientReply->second == kReplyWriteSuccessful) {
-        for (auto& line : ClientChangedServerNot(context, "the Server was not configured"))
-          lines.push_back(line);
-      } else if (history.answeredAt.count(RadioRole::Client) != 0) {
-        lines.push_back(
+      if (client && client->Held() == SettingsHeld::New) {
+        Append(lines, ClientChangedServerNot(context, "the Server was not configured"));
+      } else if (client && client->Held() == SettingsHeld::MaybeNew) {
+        lines.emplace_back(
             "the Client may hold the new settings: it was sent them, but no reply came before "
             "the interrupt; poll it to see");
       } else {
-        lines.push_back("the radios were not changed");
+        lines.emplace_back("the radios were not changed");
       }
       break;
     case OperationKind::Initialize:
-      if (history.lastAnswered) {
-        lines.push_back("the radio may hold the new settings: poll it to see");
+      if (const RadioOutcome* radio = RadioSentTheLine(outcome);
+          radio && radio->Held() != SettingsHeld::Unchanged) {
+        lines.emplace_back("the radio may hold the new settings: poll it to see");
       } else {
-        lines.push_back("the radio was not changed");
+        lines.emplace_back("the radio was not changed");
       }
       break;
   }

@@ -1,21 +1,19 @@
 #pragma once
 
 // The lines zorveth-cli prints under a failure message, or under
-// "Interrupted": what happened to each radio and what to do next.
+// "Interrupted": what happened to each radio and what to do next, read off
+// the operation's outcome.
 #include <string>
 #include <vector>
 
-#include "cli/cli_common.h"
 #include "link/configure.h"
+#include "link/outcome.h"
 #include "settings/advanced_settings.h"
 
 namespace zorveth::cli {
 
-enum class OperationKind { PollServer, PollClient, PollBoth, Configure, Initialize };
-
-// The operation that ran and the settings it was to write.
+// What the command was asked to do, beyond what the outcome holds.
 struct OperationContext {
-  OperationKind kind = OperationKind::PollBoth;
   // The port as checked: "COM12" or "rfc2217://HOST:PORT".
   std::string port;
   LinkChoices choices;
@@ -23,16 +21,16 @@ struct OperationContext {
   RadioRole initRole = RadioRole::Client;
 };
 
-// A radio's reply as received: C escapes, at most 60 characters.
+// A radio's reply as received, written as the wire trace writes bytes, at
+// most 60 characters.
 std::string EscapedReply(const std::string& reply);
 
-std::vector<std::string> FailureDetails(const std::string& message, const OperationContext& context,
-                                        const RadioHistory& history, const std::string& openError);
+// The lines under one message of the outcome.
+std::vector<std::string> MessageDetails(const OperationOutcome& outcome, const ShownMessage& shown,
+                                        const OperationContext& context);
 
-// After an interrupt. exitSent: the one "ATE\r" went out to a radio that
-// may have been in command mode; exitConfirmed: it confirmed.
-std::vector<std::string> InterruptDetails(const OperationContext& context,
-                                          const RadioHistory& history, bool exitSent,
-                                          bool exitConfirmed);
+// The lines under "Interrupted".
+std::vector<std::string> InterruptDetails(const OperationOutcome& outcome,
+                                          const OperationContext& context);
 
 }  // namespace zorveth::cli

@@ -1,53 +1,66 @@
 #include "cli/radio_run.h"
 
+#include <iostream>
 #include <memory>
 
 #include "cli/interrupts.h"
+#include "cli/json_results.h"
 #include "link/cancellable_port.h"
 #include "port/cancellation.h"
-#include "port/com_port.h"
-#include "port/network_port.h"
+#include "port/port_factory.h"
 
 namespace zorveth::cli {
 
-int RunRadioOperation(ConsoleFeedback& feedback, const OperationContext& context,
-                      const std::function<void(CRadioPort& port, Clock& clock)>& operation,
-                      const std::function<CRadioPort&(CRadioPort&)>& wrap) {
-  // A network address is a port of its own; a COM name may still lead to
-  // one through the port map.
-  std::unique_ptr<CRadioPort> device;
-  if (auto address = ParseNetworkPortName(context.port)) {
-    device = std::make_unique<CNetworkPort>(*address);
-  } else {
-    device = std::make_unique<CComPort>();
-  }
+int RunRadioOperation(const OperationContext& context, const OutputChoice& output,
+                      TraceOption& trace, const std::string& traceName,
+                      const RadioOperation& operation) {
+  std::unique_ptr<CRadioPort> device = CreatePort(context.port);
   CancellationToken& token = InterruptToken();
   CancellableClock clock(SystemClock(), token);
   // The exit after an interrupt waits on the plain clock: it must not be cut
   // short by the interrupt it answers.
-  CancellablePort port(wrap ? wrap(*device) : *device, SystemClock(), token);
-  feedback.SetDetailSource([&](const std::string& message) {
-    return FailureDetails(message, context, feedback.History(), device->LastOpenError());
-  });
+  CancellablePort port(trace.Wrap(*device, traceName), SystemClock(), token);
   InstallInterruptHandlers();
-  try {
-    operation(port, clock);
-  } catch (const OperationCancelled&) {
-    // The port was closed while the operation unwound; that is where the
-    // one "ATE\r" went out.
-    feedback.ShowFailure("Interrupted",
-                         InterruptDetails(context, feedback.History(), port.ExitSentOnCancel(),
-                                          port.ExitConfirmedOnCancel()));
-    return InterruptExitStatus();
+
+  ConsoleFeedback console(!output.json);
+  OperationOutcome outcome = operation(port, clock, console);
+  if (outcome.interrupt) {
+    InterruptOutcome& interrupt = *outcome.interrupt;
+    if (auto step = port.StepAtInterrupt()) interrupt.lastStep = step->kind;
+    interrupt.lastAddressed = port.LastAddressed();
+    interrupt.exitSent = port.ExitSentOnCancel();
+    interrupt.exitConfirmed = port.ExitConfirmedOnCancel();
   }
-  return feedback.FailureShown() ? kExitFailure : kExitOk;
+
+  std::vector<RenderedMessage> shown;
+  for (const ShownMessage& message : outcome.messages) {
+    RenderedMessage rendered{MessageText(message.id), {}, message.about};
+    if (IsSuccessMessage(message.id)) {
+      // stdout carries the document alone with --format json.
+      if (!output.json) console.ShowSuccess(rendered.text);
+    } else {
+      rendered.details = MessageDetails(outcome, message, context);
+      console.ShowFailure(rendered.text, rendered.details);
+    }
+    shown.push_back(std::move(rendered));
+  }
+  std::optional<RenderedMessage> interrupted;
+  if (outcome.interrupt) {
+    interrupted = RenderedMessage{"Interrupted", InterruptDetails(outcome, context), {}};
+    console.ShowFailure(interrupted->text, interrupted->details);
+  }
+  if (output.json) {
+    PrintDocument(OutcomeDocument(output.command, outcome, context, shown, interrupted));
+  }
+  if (outcome.interrupt) return InterruptExitStatus();
+  return outcome.Succeeded() ? kExitOk : kExitFailure;
 }
 
-void NoteSlowestSpeed(ConsoleFeedback& feedback, const std::string& newBaudRate, int status) {
+void NoteSlowestSpeed(const std::string& newBaudRate, int status) {
   if (newBaudRate != "2400" || status > kExitUsage) return;
-  feedback.ShowNote(
-      "note: radios at 2400 baud can still be polled, but configure and init do not try 2400 "
-      "baud");
+  std::cerr << "note: radios at 2400 baud can still be polled, but configure and init do not "
+               "try 2400 baud\n"
+            << std::flush;
 }
 
 }  // namespace zorveth::cli

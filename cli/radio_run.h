@@ -1,29 +1,44 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "cli/cli_common.h"
 #include "cli/radio_details.h"
+#include "cli/trace_option.h"
+#include "link/outcome.h"
 #include "port/clock.h"
 #include "port/radio_port.h"
 
 namespace zorveth::cli {
 
-// Runs one radio operation on the serial port for the command line. Failure
-// messages get their detail lines; an interrupt stops the operation at its
-// next wait, ends command mode on a radio that may be in it with one
-// "ATE\r", closes the port and says "Interrupted" with where the radios
-// stand. Returns the exit status: 0, 1 when a failure message was shown, or
-// 128 plus the signal's number after an interrupt.
-// wrap, when given, puts a port of its own over the device (the wire trace);
-// the interrupt's exit command goes through it too.
-int RunRadioOperation(ConsoleFeedback& feedback, const OperationContext& context,
-                      const std::function<void(CRadioPort& port, Clock& clock)>& operation,
-                      const std::function<CRadioPort&(CRadioPort&)>& wrap = {});
+// How a radio command shows what happened: as text, or as one JSON
+// document on stdout (failure messages still go to stderr).
+struct OutputChoice {
+  std::string command;  // "poll", "configure", "init"
+  bool json = false;
+};
+
+// The operation itself, on the port and clock the run provides, reporting
+// progress and report lines to the console.
+using RadioOperation =
+    std::function<OperationOutcome(CRadioPort& port, Clock& clock, ConsoleFeedback& console)>;
+
+// Runs one radio operation on the port the context names, for the command
+// line. An interrupt stops the operation at its next wait; a radio that may
+// be in command mode gets one "ATE\r", the port is closed. Then every
+// message of the outcome is shown, with its detail lines, then
+// "Interrupted" and where the radios stand if it came to that, or the JSON
+// document. Returns the exit status: 0, 1 when a failure message was shown,
+// or 128 plus the signal's number after an interrupt. The trace, when asked
+// for, records everything through the port, the interrupt's exit too.
+int RunRadioOperation(const OperationContext& context, const OutputChoice& output,
+                      TraceOption& trace, const std::string& traceName,
+                      const RadioOperation& operation);
 
 // After the outcome of configure or init with a new speed of 2400 baud: the
 // radios will still answer a poll there, but configure and init never try
 // 2400, so the user must know before relying on them.
-void NoteSlowestSpeed(ConsoleFeedback& feedback, const std::string& newBaudRate, int status);
+void NoteSlowestSpeed(const std::string& newBaudRate, int status);
 
 }  // namespace zorveth::cli

@@ -1,16 +1,20 @@
 #include "cli/scan_report.h"
 
-#include <nlohmann/json.hpp>
+#include "link/command_mode.h"
 
 namespace zorveth::cli {
 namespace {
 
-std::string Register(std::uint16_t value) {
-  return value == kQueryFailed ? "?" : std::to_string(value);
+std::string Register(const RadioOutcome& radio, std::string_view name) {
+  const auto value = radio.Register(name);
+  return value ? std::to_string(*value) : "?";
 }
 
-nlohmann::json RegisterJson(std::uint16_t value) {
-  return value == kQueryFailed ? nlohmann::json(nullptr) : nlohmann::json(value);
+// "COM5 (pts/3)" is the port COM5 on the device pts/3.
+std::pair<std::string, Json> PortAndDevice(const std::string& entry) {
+  const std::size_t open = entry.find(" (");
+  if (open == std::string::npos || !entry.ends_with(")")) return {entry, nullptr};
+  return {entry.substr(0, open), entry.substr(open + 2, entry.size() - open - 3)};
 }
 
 }  // namespace
@@ -24,10 +28,10 @@ std::size_t RadiosFound(const std::vector<PortScanResult>& results) {
 std::vector<std::string> ScanReportLines(const std::vector<PortScanResult>& results) {
   std::vector<std::string> lines;
   for (const PortScanResult& result : results) {
-    for (const ScannedRadio& radio : result.radios) {
+    for (const RadioOutcome& radio : result.radios) {
       lines.push_back(result.port + "  " + RoleName(radio.role) + "  " +
-                      std::to_string(radio.speed) + " baud  channel " + Register(radio.channel) +
-                      "  system ID " + Register(radio.systemId));
+                      std::to_string(radio.answeredAt.value_or(0)) + " baud  channel " +
+                      Register(radio, "C") + "  system ID " + Register(radio, "ID"));
     }
   }
   for (const PortScanResult& result : results) {
@@ -42,28 +46,27 @@ std::vector<std::string> ScanReportLines(const std::vector<PortScanResult>& resu
   return lines;
 }
 
-std::string ScanReportJson(const std::vector<PortScanResult>& results) {
-  nlohmann::json ports = nlohmann::json::array();
+Json ScanDocument(const std::vector<PortScanResult>& results, bool interrupted) {
+  Json ports = Json::array();
   for (const PortScanResult& result : results) {
-    nlohmann::json radios = nlohmann::json::array();
-    for (const ScannedRadio& radio : result.radios) {
-      radios.push_back({{"role", RoleName(radio.role)},
-                        {"baud", radio.speed},
-                        {"channel", RegisterJson(radio.channel)},
-                        {"roleRegister", RegisterJson(radio.roleRegister)},
-                        {"systemId", RegisterJson(radio.systemId)}});
+    Json radios = Json::array();
+    for (const RadioOutcome& radio : result.radios) {
+      radios.push_back(RadioJson(radio, OperationKind::Scan));
     }
-    nlohmann::json port = {{"port", result.port},
-                           {"number", result.portNumber},
-                           {"status", OutcomeText(result.outcome)},
-                           {"radios", radios}};
-    if (!result.openError.empty()) port["error"] = result.openError;
-    ports.push_back(port);
+    auto [port, device] = PortAndDevice(result.port);
+    ports.push_back(
+        {{"port", port},
+         {"device", device},
+         {"status", OutcomeText(result.outcome)},
+         {"openError", result.openError.empty() ? Json(nullptr) : Json(result.openError)},
+         {"radios", radios}});
   }
-  nlohmann::json document = {{"radiosFound", RadiosFound(results)}, {"ports", ports}};
-  // Replace anything that is not UTF-8 (a device name, a system message in
-  // another code page) rather than fail on it.
-  return document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+  const std::size_t found = RadiosFound(results);
+  Json document = DocumentHead("scan", found > 0 && !interrupted);
+  document["ending"] = interrupted ? "interrupted" : "completed";
+  document["radiosFound"] = found;
+  document["ports"] = std::move(ports);
+  return document;
 }
 
 }  // namespace zorveth::cli

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/json_results.h"
 #include "link/port_scan.h"
 
 namespace zorveth::cli {
@@ -15,14 +16,10 @@ namespace zorveth::cli {
 // read shows as "?".
 std::vector<std::string> ScanReportLines(const std::vector<PortScanResult>& results);
 
-// The same as one JSON document:
-//   {"radiosFound": 1,
-//    "ports": [{"port": "COM5 (pts/3)", "number": 5, "status": "found",
-//               "radios": [{"role": "Server", "baud": 9600, "channel": 67,
-//                           "roleRegister": 1, "systemId": 111}]}, ...]}
-// "status" is the reason text of the lines above; "error" carries the
-// system's words when a port did not open; unread registers are null.
-std::string ScanReportJson(const std::vector<PortScanResult>& results);
+// The same as one JSON document (docs/json-output.md): every port with its
+// status and the radios found on it, in the vocabulary of the other
+// commands.
+Json ScanDocument(const std::vector<PortScanResult>& results, bool interrupted);
 
 // How many radios the results hold.
 std::size_t RadiosFound(const std::vector<PortScanResult>& results);

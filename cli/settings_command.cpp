@@ -7,68 +7,80 @@
 #include <optional>
 
 #include "cli/commands.h"
+#include "cli/json_results.h"
 #include "cli/option_checks.h"
+#include "cli/option_table.h"
 #include "settings/advanced_settings.h"
+#include "text/text_numbers.h"
 
 namespace zorveth::cli {
 
 namespace {
 
-void PrintSettingsHelp() {
-  std::cout << "Usage: zorveth-cli settings [--packet-length N] [--retries N] [--system-id N]\n\n"
-               "Without options, shows the advanced settings kept in SkelvarRadio.ini in\n"
-               "the working directory (defaults 262, 4 and 111 for missing values; a\n"
-               "missing file is created empty).\n\n"
-               "With options, sets the given values, keeps the others as loaded, checks\n"
-               "all three and writes the file:\n"
-               "  --packet-length N  fixed packet length, 0 to 2047\n"
-               "  --retries N        number of retries, 0 to 255\n"
-               "  --system-id N      system ID, 0 to 65535\n\n"
-               "Exit status: 0 success, 1 a value out of range or the file could not be\n"
-               "written (nothing is saved then), 2 usage error.\n";
-}
+const OptionSpec kPacketLengthOption = {"--packet-length", "N", "fixed packet length, 0 to 2047",
+                                        "--packet-length needs a value"};
+const OptionSpec kRetriesOption = {"--retries", "N", "number of retries, 0 to 255",
+                                   "--retries needs a value"};
+const OptionSpec kSystemIdOption = {"--system-id", "N", "system ID, 0 to 65535",
+                                    "--system-id needs a value"};
 
-void PrintSettings(const AdvancedSettings& settings) {
-  std::cout << "Fixed packet length: " << settings.fixedPacketLength << '\n'
-            << "Number of retries: " << settings.retryNumber << '\n'
-            << "System ID: " << settings.systemIdentification << '\n';
+const CommandSpec kSettings = {
+    "settings",
+    "",
+    "Without options, shows the advanced settings kept in SkelvarRadio.ini in\n"
+    "the working directory (defaults 262, 4 and 111 for missing values; a\n"
+    "missing file is created empty).\n\n"
+    "With options, sets the given values, keeps the others as loaded, checks\n"
+    "all three and writes the file.\n",
+    {kPacketLengthOption, kRetriesOption, kSystemIdOption, kFormatOption, kHelpOption},
+    "Exit status: 0 success, 1 a value out of range or the file could not be\n"
+    "written (nothing is saved then), 2 usage error.\n"};
+
+void PrintSettings(const AdvancedSettings& settings, bool json, bool success) {
+  if (!json) {
+    std::cout << "Fixed packet length: " << settings.fixedPacketLength << '\n'
+              << "Number of retries: " << settings.retryNumber << '\n'
+              << "System ID: " << settings.systemIdentification << '\n';
+    return;
+  }
+  Json document = DocumentHead("settings", success);
+  document["file"] = kSettingsFileName;
+  document["settings"] = {{"packetLength", settings.fixedPacketLength},
+                          {"broadcastAttempts", settings.retryNumber},
+                          {"systemId", settings.systemIdentification}};
+  PrintDocument(document);
 }
 
 }  // namespace
 
 int RunSettings(const Arguments& args) {
-  if (WantsHelp(args)) {
-    PrintSettingsHelp();
-    return kExitOk;
-  }
+  if (PrintHelpIfAsked(kSettings, args)) return kExitOk;
 
   std::optional<std::int32_t> packetLength, retries, systemId;
-  OptionReader reader(args);
-  while (!reader.Done()) {
-    const std::string option = reader.Next();
-    std::optional<std::int32_t>* target = nullptr;
-    if (option == "--packet-length") {
-      target = &packetLength;
-    } else if (option == "--retries") {
-      target = &retries;
-    } else if (option == "--system-id") {
-      target = &systemId;
-    } else {
-      return UsageError("settings", "unknown option '" + option + "'");
-    }
-    if (reader.Repeated()) return UsageError("settings", option + " given twice");
-    auto text = reader.Value();
-    if (!text) return UsageError("settings", option + " needs a value");
-    long long number = 0;
-    if (!ParseWholeNumber(*text, number)) {
-      return UsageError("settings", option + " needs a whole number, not " + QuotedValue(*text));
-    }
-    *target = static_cast<std::int32_t>(number);
-  }
+  bool json = false;
+  const std::string refusal =
+      ParseOptions(kSettings, args, [&](const OptionSpec& option, const std::string& text) {
+        if (option.name == kFormatOption.name) {
+          auto format = ParseFormat(text);
+          if (!format) return std::string(kFormatOption.missing);
+          json = *format;
+          return std::string();
+        }
+        auto number = ParseDecimal(text, INT32_MIN, INT32_MAX);
+        if (!number) {
+          return std::string(option.name) + " needs a whole number, not " + QuotedValue(text);
+        }
+        auto& target = option.name == kPacketLengthOption.name ? packetLength
+                       : option.name == kRetriesOption.name    ? retries
+                                                               : systemId;
+        target = static_cast<std::int32_t>(*number);
+        return std::string();
+      });
+  if (!refusal.empty()) return UsageError("settings", refusal);
 
   AdvancedSettings settings = LoadAdvancedSettings();
   if (!packetLength && !retries && !systemId) {
-    PrintSettings(settings);
+    PrintSettings(settings, json, true);
     return kExitOk;
   }
 
@@ -92,7 +104,7 @@ int RunSettings(const Arguments& args) {
               << "; nothing was saved\n";
     return kExitFailure;
   }
-  PrintSettings(settings);
+  PrintSettings(settings, json, true);
   return kExitOk;
 }
 

@@ -13,11 +13,10 @@ TraceOption::~TraceOption() {
   if (!m_finished) Finish();
 }
 
-bool TraceOption::Take(OptionReader& options, std::string& error) {
-  if (options.Current() != "--trace") return false;
-  m_path = options.Value();
-  if (!m_path || m_path->empty()) error = "--trace needs a file name, or - for stderr";
-  return true;
+std::string TraceOption::Accept(const std::string& path) {
+  if (path.empty()) return "--trace needs a file name, or - for stderr";
+  m_path = path;
+  return "";
 }
 
 bool TraceOption::Prepare(std::string& error) {

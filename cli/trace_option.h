@@ -17,9 +17,6 @@ namespace zorveth::cli {
 // FILE "-" is stderr, after the messages.
 class TraceOption {
  public:
-  static constexpr char kHelpLine[] =
-      "  --trace FILE     write every byte sent and received to FILE ('-': stderr)\n";
-
   TraceOption() = default;
   TraceOption(const TraceOption&) = delete;
   TraceOption& operator=(const TraceOption&) = delete;
@@ -27,9 +24,8 @@ class TraceOption {
   // its trace too.
   ~TraceOption();
 
-  // Takes the current option of the reader if it is --trace: true when
-  // consumed; sets error when its value is missing.
-  bool Take(OptionReader& options, std::string& error);
+  // --trace's value; the refusal, or empty.
+  std::string Accept(const std::string& path);
   bool Requested() const { return m_path.has_value(); }
 
   // Opens the file before anything is sent; false, with the reason, when it

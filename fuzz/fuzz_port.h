@@ -47,6 +47,7 @@ class FuzzPort : public CRadioPort {
   std::int16_t ReadByte(std::uint8_t* byte) override;
   bool Purge() override { return true; }
   std::string LastOpenError() const override { return m_failOpens ? "refused" : ""; }
+  std::string Name() const override { return "COM" + std::to_string(m_portNumber); }
 
   // Opens fail while this is set (the device stays held until Close, as a
   // half-configured line would).

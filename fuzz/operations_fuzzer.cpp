@@ -97,25 +97,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string portText = choices.comPort;
   zorveth::SettingsPoll poll(portText, port, clock, feedback, feedback);
   const std::uint64_t start = clock.NowMs();
+  zorveth::OperationOutcome result;
   switch (operation) {
     case 0:
-      poll.PollServer();
+      result = poll.PollServer();
       break;
     case 1:
-      poll.PollClient();
+      result = poll.PollClient();
       break;
     case 2:
-      poll.PollBoth();
+      result = poll.PollBoth();
       break;
     case 3:
-      zorveth::RadioConfigurator(port, clock, feedback).ConfigureRadios(choices, settings);
+      result = zorveth::RadioConfigurator(port, clock, feedback).ConfigureRadios(choices, settings);
       break;
     default:
-      zorveth::InitializeRadio(
+      result = zorveth::InitializeRadio(
           operation == 4 ? zorveth::RadioRole::Client : zorveth::RadioRole::Server, choices,
           settings, port, clock, feedback);
       break;
   }
+  Check(result.messages.size() == feedback.messages.size(),
+        "the outcome does not hold every message shown");
 
   Check(!port.IsOpen(), "the port was left open");
   Check(port.MisorderedCalls() == 0, "the port was used outside Open ... Close");
@@ -138,13 +141,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else {
     Check(feedback.lines.empty(), "report lines from a write operation");
     Check(messages.size() == 1, "not exactly one message");
-    const std::string& outcome = messages.front();
-    if (outcome == zorveth::message::kConfigurationIsSet) {
+    const zorveth::MessageId outcome = result.messages.front().id;
+    if (outcome == zorveth::MessageId::ConfigurationIsSet) {
       Check(successes >= 2, "Configuration is Set without both radios reporting success");
     }
-    if (outcome == zorveth::message::kClientInitialized ||
-        outcome == zorveth::message::kServerInitialized) {
+    if (outcome == zorveth::MessageId::ClientInitialized ||
+        outcome == zorveth::MessageId::ServerInitialized) {
       Check(successes >= 1, "Initialized without the radio reporting success");
+    }
+    // A radio the outcome says took the line was sent it and said so.
+    for (const auto& radio : result.radios) {
+      if (radio.Held() == zorveth::SettingsHeld::New) {
+        Check(radio.lineSent.has_value() && successes >= 1, "a radio holds settings never sent");
+      }
     }
   }
   return 0;

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "link/link_protocol.h"
+
 namespace zorveth {
 namespace {
 
@@ -51,6 +53,11 @@ std::uint16_t DecimalValue(const std::string& digits) {
   return static_cast<std::uint16_t>(value);
 }
 
+std::string_view QueryStepName(std::string_view registerName) {
+  const RadioRegister* known = FindRegister(registerName);
+  return known ? known->queryStep : "query";
+}
+
 }  // namespace
 
 const char* EscapeString(RadioRole role) {
@@ -64,8 +71,11 @@ const char* RoleName(RadioRole role) {
 bool EnterCommandMode(CRadioPort& port, Clock& clock, RadioRole role, std::uint32_t timeoutMs) {
   // Anything received earlier must not be taken for the prompt.
   port.Purge();
+  port.NoteStep({LinkStepKind::Escape, role, {}});
   port.Write(EscapeString(role), 3);
-  return WaitForPrompt(port, clock, timeoutMs);
+  if (!WaitForPrompt(port, clock, timeoutMs)) return false;
+  port.NoteStep({LinkStepKind::PromptSeen, role, {}});
+  return true;
 }
 
 bool WaitForPrompt(CRadioPort& port, Clock& clock, std::uint32_t timeoutMs) {
@@ -96,14 +106,44 @@ bool LeaveCommandMode(CRadioPort& port, Clock& clock, std::uint32_t timeoutMs) {
   // The deadline is set before anything is sent: it covers purge and write.
   std::uint64_t deadline = clock.NowMs() + timeoutMs;
   port.Purge();
+  port.NoteStep({LinkStepKind::Exit, RadioRole::Server, {}});
   port.Write(kExitCommand, 4);
-  return ReadLineUntil(port, clock, deadline, kLeaveReplyCapacity) == kExitConfirmation;
+  if (ReadLineUntil(port, clock, deadline, kLeaveReplyCapacity) != kExitConfirmation) return false;
+  port.NoteStep({LinkStepKind::ExitConfirmed, RadioRole::Server, {}});
+  return true;
+}
+
+bool LeaveCommandModeAfterInterrupt(CRadioPort& port, Clock& clock, std::uint32_t timeoutMs) {
+  std::uint64_t deadline = clock.NowMs() + timeoutMs;
+  port.Purge();
+  port.NoteStep({LinkStepKind::Exit, RadioRole::Server, {}});
+  port.Write(kExitCommand, 4);
+  // The rest of a reply that was on its way when the interrupt came may
+  // arrive first: every line up to the deadline is looked at.
+  while (clock.NowMs() < deadline) {
+    if (ReadLineUntil(port, clock, deadline, kLeaveReplyCapacity) == kExitConfirmation) {
+      port.NoteStep({LinkStepKind::ExitConfirmed, RadioRole::Server, {}});
+      return true;
+    }
+  }
+  return false;
+}
+
+void WriteLine(CRadioPort& port, std::string_view step, std::string_view line, bool bytePerWrite) {
+  port.NoteStep({LinkStepKind::LineStarted, RadioRole::Server, step});
+  if (bytePerWrite) {
+    for (char c : line) port.Write(&c, 1);
+  } else {
+    port.Write(line.data(), static_cast<std::int16_t>(line.size()));
+  }
+  port.NoteStep({LinkStepKind::LineSent, RadioRole::Server, step});
 }
 
 std::uint16_t QueryValue(CRadioPort& port, Clock& clock, const std::string& registerName) {
   const std::string command = "AT" + registerName + "\r";
   for (int attempt = 0; attempt < kQueryAttempts; ++attempt) {
     port.Purge();
+    port.NoteStep({LinkStepKind::Query, RadioRole::Server, QueryStepName(registerName)});
     port.Write(command.data(), static_cast<std::int16_t>(command.size()));
     std::string line = ReadLine(port, clock, kQueryReplyTimeoutMs);
 

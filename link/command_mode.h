@@ -2,9 +2,10 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
-#include "port/clock.h"
 #include "link/operation_feedback.h"
+#include "port/clock.h"
 #include "port/radio_port.h"
 
 namespace zorveth {
@@ -28,6 +29,14 @@ bool EnterCommandMode(CRadioPort& port, Clock& clock, RadioRole role, std::uint3
 bool WaitForPrompt(CRadioPort& port, Clock& clock, std::uint32_t timeoutMs);
 std::string ReadLine(CRadioPort& port, Clock& clock, std::uint32_t timeoutMs);
 bool LeaveCommandMode(CRadioPort& port, Clock& clock, std::uint32_t timeoutMs);
+// The one exit after an interrupt: "ATE\r", then every line up to the
+// deadline is looked at for the confirmation, as the rest of a reply that
+// was on its way may come first.
+bool LeaveCommandModeAfterInterrupt(CRadioPort& port, Clock& clock, std::uint32_t timeoutMs);
+// Writes a settings line whole (one write, or one write per byte where the
+// radios take it so), telling the port where it begins and ends: once begun
+// it is not cut short by an interrupt.
+void WriteLine(CRadioPort& port, std::string_view step, std::string_view line, bool bytePerWrite);
 // Queries a numeric register ("C", "FP", ...). A reply counts only when it
 // is whole: one or more decimal digits and exactly the "\n\r" line end,
 // optionally after the echo of the command. 0xFFFF when no such reply came

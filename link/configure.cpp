@@ -1,6 +1,7 @@
 #include "link/configure.h"
 
 #include "link/command_mode.h"
+#include "port/cancellation.h"
 #include "text/text_numbers.h"
 
 namespace zorveth {
@@ -16,6 +17,11 @@ constexpr std::uint32_t kLeaveMs = 400;
 // Gives the Client time to drop out of command mode before the Server's
 // escape goes out on the shared line.
 constexpr std::uint32_t kBetweenRadiosMs = 300;
+constexpr char kLineStep[] = "configuration line";
+
+ExitState ExitStateOf(bool confirmed) {
+  return confirmed ? ExitState::Confirmed : ExitState::NotConfirmed;
+}
 
 }  // namespace
 
@@ -26,75 +32,99 @@ std::string BuildConfigurationLine(std::int32_t channel, const AdvancedSettings&
          std::to_string(settings.retryNumber) + "BR" + std::to_string(newBaudRate) + "\r";
 }
 
-void RadioConfigurator::ConfigureRadios(const LinkChoices& choices,
-                                        const AdvancedSettings& settings) {
+void RadioConfigurator::Say(MessageId id, std::optional<RadioRole> about) {
+  m_outcome.messages.push_back({id, about});
+  if (about) m_outcome.Addressing(*about).message = id;
+  m_feedback.ShowMessage(MessageText(id));
+}
+
+OperationOutcome RadioConfigurator::ConfigureRadios(const LinkChoices& choices,
+                                                    const AdvancedSettings& settings) {
   ScopedWaitCursor waitCursor(m_feedback);
   ScopedTriggerDisabled triggerDisabled(m_feedback);
+  m_outcome = OperationOutcome{};
+  m_outcome.kind = OperationKind::Configure;
+  m_outcome.port = choices.comPort;
 
   const std::int16_t portNumber = PortNumberFromText(choices.comPort);
   // The line goes out whole, carriage return included, however long valid
   // settings make it.
   const std::string line = BuildConfigurationLine(LeadingInteger(choices.channel), settings,
                                                   LeadingInteger(choices.newBaudRate));
-
-  ScopedPortClose portClose(m_port);
-  m_port.SetParams(portNumber, kWriteSpeeds[0]);
-  m_feedback.Progress("trying Client at " + std::to_string(m_port.Speed()) + " baud...");
-  m_feedback.TryingSpeed(RadioRole::Client, m_port.Speed());
-  if (m_port.Open() != kPortOk) {
-    m_feedback.ShowMessage(message::kUnableToConnectToPort);
-    return;
-  }
-  for (std::size_t i = 0; i < kWriteSpeeds.size(); ++i) {
-    if (i > 0) {
+  m_outcome.intendedLine = line;
+  try {
+    ScopedPortClose portClose(m_port);
+    RadioOutcome& client = m_outcome.Addressing(RadioRole::Client);
+    for (std::size_t i = 0; i < kWriteSpeeds.size(); ++i) {
       // A failed reopen simply leaves this attempt without a prompt.
-      m_port.Close();
+      if (i > 0) m_port.Close();
       m_port.SetParams(portNumber, kWriteSpeeds[i]);
       m_feedback.Progress("trying Client at " + std::to_string(m_port.Speed()) + " baud...");
-      m_feedback.TryingSpeed(RadioRole::Client, m_port.Speed());
-      m_port.Open();
+      client.tried.push_back({m_port.Speed()});
+      if (m_port.Open() != kPortOk) {
+        SpeedTried& tried = client.tried.back();
+        tried.opened = false;
+        tried.openFailure = m_port.LastOpenFailure();
+        tried.openError = m_port.LastOpenError();
+        if (i == 0) {
+          Say(MessageId::UnableToConnectToPort, std::nullopt);
+          NoteWhenNothingOpened(m_outcome);
+          return m_outcome;
+        }
+      }
+      if (SendConfiguration(line) != 0) return m_outcome;
     }
-    if (SendConfiguration(line) != 0) return;
+    Say(MessageId::UnableToConnectToRadios, RadioRole::Client);
+  } catch (const OperationCancelled&) {
+    m_outcome.interrupt.emplace();
   }
-  m_feedback.ShowMessage(message::kUnableToConnectToRadios);
+  NoteWhenNothingOpened(m_outcome);
+  return m_outcome;
+}
+
+std::string RadioConfigurator::SendLine(RadioOutcome& radio, const std::string& line,
+                                        std::uint32_t echoMs) {
+  m_port.Purge();
+  WriteLine(m_port, kLineStep, line, false);
+  radio.lineSent = line;
+  ReadLine(m_port, m_clock, echoMs);
+  radio.reply = ReadLine(m_port, m_clock, kReplyMs);
+  return *radio.reply;
 }
 
 int RadioConfigurator::SendConfiguration(const std::string& line) {
-  const auto length = static_cast<std::int16_t>(line.size());
+  RadioOutcome& client = m_outcome.Addressing(RadioRole::Client);
   if (!EnterCommandMode(m_port, m_clock, RadioRole::Client, kClientPromptMs)) return 0;
-  m_feedback.RadioAnswered(RadioRole::Client, m_port.Speed());
+  client.answeredAt = m_port.Speed();
+  client.exit = ExitState::NotConfirmed;
 
   // The line follows the prompt at once.
-  m_port.Purge();
-  m_port.Write(line.data(), length);
-  ReadLine(m_port, m_clock, kClientEchoMs);
-  std::string reply = ReadLine(m_port, m_clock, kReplyMs);
-  m_feedback.LineReplied(RadioRole::Client, reply);
+  const std::string reply = SendLine(client, line, kClientEchoMs);
   if (reply != kReplyWriteSuccessful) {
-    LeaveCommandMode(m_port, m_clock, kLeaveMs);
-    m_feedback.ShowMessage(FailureReplyMessage(reply, message::kUnableToConfigure));
+    client.exit = ExitStateOf(LeaveCommandMode(m_port, m_clock, kLeaveMs));
+    Say(FailureReplyMessage(reply, MessageId::UnableToConfigure), RadioRole::Client);
     return 1;
   }
 
   // The Client holds the new settings now; the Server gets the same line at
   // the same speed. There is no rollback if it fails.
-  LeaveCommandMode(m_port, m_clock, kClientLeaveMs);
+  client.exit = ExitStateOf(LeaveCommandMode(m_port, m_clock, kClientLeaveMs));
   m_clock.SleepMs(kBetweenRadiosMs);
-  m_feedback.TryingSpeed(RadioRole::Server, m_port.Speed());
+  RadioOutcome& server = m_outcome.Addressing(RadioRole::Server);
+  server.tried.push_back({m_port.Speed()});
   if (!EnterCommandMode(m_port, m_clock, RadioRole::Server, kServerPromptMs)) {
+    // Whoever may have heard the escape late is told to leave again.
     LeaveCommandMode(m_port, m_clock, kLeaveMs);
-    m_feedback.ShowMessage(message::kNoServerCommunication);
+    Say(MessageId::NoServerCommunication, RadioRole::Server);
     return 1;
   }
-  m_feedback.RadioAnswered(RadioRole::Server, m_port.Speed());
-  m_port.Purge();
-  m_port.Write(line.data(), length);
-  ReadLine(m_port, m_clock, kServerEchoMs);
-  reply = ReadLine(m_port, m_clock, kReplyMs);
-  m_feedback.LineReplied(RadioRole::Server, reply);
-  LeaveCommandMode(m_port, m_clock, kLeaveMs);
-  m_feedback.ShowMessage(reply == kReplyWriteSuccessful ? message::kConfigurationIsSet
-                                                        : message::kServerNotConfigured);
+  server.answeredAt = m_port.Speed();
+  server.exit = ExitState::NotConfirmed;
+  const std::string serverReply = SendLine(server, line, kServerEchoMs);
+  server.exit = ExitStateOf(LeaveCommandMode(m_port, m_clock, kLeaveMs));
+  Say(serverReply == kReplyWriteSuccessful ? MessageId::ConfigurationIsSet
+                                           : MessageId::ServerNotConfigured,
+      serverReply == kReplyWriteSuccessful ? std::nullopt : std::optional(RadioRole::Server));
   return 1;
 }
 

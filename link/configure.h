@@ -3,9 +3,10 @@
 #include <cstdint>
 #include <string>
 
-#include "port/clock.h"
 #include "link/link_protocol.h"
 #include "link/operation_feedback.h"
+#include "link/outcome.h"
+#include "port/clock.h"
 #include "port/radio_port.h"
 #include "settings/advanced_settings.h"
 
@@ -31,16 +32,24 @@ class RadioConfigurator {
   RadioConfigurator(CRadioPort& port, Clock& clock, OperationFeedback& feedback)
       : m_port(port), m_clock(clock), m_feedback(feedback) {}
 
-  // Everything after the dialog's data exchange.
-  void ConfigureRadios(const LinkChoices& choices, const AdvancedSettings& settings);
+  // Everything after the dialog's data exchange; returns what happened.
+  OperationOutcome ConfigureRadios(const LinkChoices& choices, const AdvancedSettings& settings);
   // One attempt at the speed the port is open at: 0 when the Client gave no
   // prompt, 1 once an outcome has been shown.
   int SendConfiguration(const std::string& line);
 
+  const OperationOutcome& Outcome() const { return m_outcome; }
+
  private:
+  void Say(MessageId id, std::optional<RadioRole> about);
+  // Writes the line to the radio in command mode and reads its echo and
+  // reply; records both.
+  std::string SendLine(RadioOutcome& radio, const std::string& line, std::uint32_t echoMs);
+
   CRadioPort& m_port;
   Clock& m_clock;
   OperationFeedback& m_feedback;
+  OperationOutcome m_outcome;
 };
 
 }  // namespace zorveth

@@ -2,46 +2,105 @@
 
 #include <optional>
 
+#include "port/cancellation.h"
 #include "text/text_numbers.h"
 
 namespace zorveth {
 namespace {
 
-constexpr std::uint32_t kPromptMs = 200;
-constexpr std::uint32_t kClientSettleMs = 420;
 constexpr std::uint32_t kEchoMs = 500;
 // Writing the radio's EEPROM takes a while before it answers.
 constexpr std::uint32_t kReplyMs = 2000;
 constexpr std::uint32_t kLeaveMs = 400;
 constexpr std::uint32_t kGiveUpLeaveMs = 200;
+constexpr char kLineStep[] = "initialization line";
 
-const char* ReplyMessage(const std::string& reply, RadioRole role) {
+MessageId ReplyMessage(const std::string& reply, RadioRole role) {
   if (reply == kReplyWriteSuccessful) {
-    return role == RadioRole::Client ? message::kClientInitialized : message::kServerInitialized;
+    return role == RadioRole::Client ? MessageId::ClientInitialized : MessageId::ServerInitialized;
   }
-  return FailureReplyMessage(reply, message::kUnableToInitialize);
+  return FailureReplyMessage(reply, MessageId::UnableToInitialize);
 }
+
+class Initializer {
+ public:
+  Initializer(CRadioPort& port, Clock& clock, OperationFeedback& feedback,
+              OperationOutcome& outcome)
+      : m_port(port), m_clock(clock), m_feedback(feedback), m_outcome(outcome) {}
+
+  void Run(RadioRole role, const std::string& line, bool bytePerWrite);
+
+ private:
+  std::optional<RadioRole> FindRadio();
+  void Say(MessageId id, std::optional<RadioRole> about) {
+    m_outcome.messages.push_back({id, about});
+    if (about) m_outcome.Addressing(*about).message = id;
+    m_feedback.ShowMessage(MessageText(id));
+  }
+
+  CRadioPort& m_port;
+  Clock& m_clock;
+  OperationFeedback& m_feedback;
+  OperationOutcome& m_outcome;
+};
 
 // Addresses the one radio that is switched on, whichever role it has now:
 // first as Client, then as Server, at each speed in turn.
-std::optional<RadioRole> FindRadio(CRadioPort& port, Clock& clock, OperationFeedback& feedback) {
+std::optional<RadioRole> Initializer::FindRadio() {
   for (std::size_t i = 0; i < kWriteSpeeds.size(); ++i) {
+    bool opened = true;
     if (i > 0) {
-      port.Close();
-      port.SetParams(port.PortNumber(), kWriteSpeeds[i]);
-      port.Open();  // a failed reopen just gets no prompt
+      m_port.Close();
+      m_port.SetParams(m_port.PortNumber(), kWriteSpeeds[i]);
+      opened = m_port.Open() == kPortOk;  // a failed reopen just gets no prompt
     }
-    feedback.Progress("trying " + std::to_string(port.Speed()) + " baud...");
+    m_feedback.Progress("trying " + std::to_string(m_port.Speed()) + " baud...");
     for (RadioRole role : {RadioRole::Client, RadioRole::Server}) {
-      feedback.TryingSpeed(role, port.Speed());
-      if (EnterCommandMode(port, clock, role, kPromptMs)) {
-        feedback.RadioAnswered(role, port.Speed());
-        if (role == RadioRole::Client) clock.SleepMs(kClientSettleMs);
+      RadioOutcome& radio = m_outcome.Addressing(role);
+      radio.tried.push_back({m_port.Speed()});
+      if (!opened) {
+        radio.tried.back().opened = false;
+        radio.tried.back().openFailure = m_port.LastOpenFailure();
+        radio.tried.back().openError = m_port.LastOpenError();
+      }
+      if (EnterCommandMode(m_port, m_clock, role, kInitPromptMs)) {
+        radio.answeredAt = m_port.Speed();
+        radio.exit = ExitState::NotConfirmed;
+        if (role == RadioRole::Client) m_clock.SleepMs(kClientSettleMs);
         return role;
       }
     }
   }
   return std::nullopt;
+}
+
+void Initializer::Run(RadioRole role, const std::string& line, bool bytePerWrite) {
+  // Also releases what a failed first open may still hold.
+  ScopedPortClose portClose(m_port);
+  if (m_port.Open() != kPortOk) {
+    m_outcome.openError = m_port.LastOpenError();
+    m_outcome.openFailure = m_port.LastOpenFailure();
+    Say(MessageId::NoPortConnection, std::nullopt);
+    return;
+  }
+  const std::optional<RadioRole> found = FindRadio();
+  if (!found) {
+    LeaveCommandMode(m_port, m_clock, kGiveUpLeaveMs);
+    portClose.CloseNow();
+    Say(MessageId::CouldNotConnect, std::nullopt);
+    return;
+  }
+  RadioOutcome& radio = m_outcome.Addressing(*found);
+  m_port.Purge();
+  // Vorlith radios take the long line one character per write.
+  WriteLine(m_port, kLineStep, line, bytePerWrite);
+  radio.lineSent = line;
+  ReadLine(m_port, m_clock, kEchoMs);
+  radio.reply = ReadLine(m_port, m_clock, kReplyMs);
+  // The radio answered in its old role; the message names the new one.
+  Say(ReplyMessage(*radio.reply, role), *found);
+  radio.exit =
+      LeaveCommandMode(m_port, m_clock, kLeaveMs) ? ExitState::Confirmed : ExitState::NotConfirmed;
 }
 
 }  // namespace
@@ -63,44 +122,27 @@ std::string BuildInitializationLine(bool vorlithForm, std::int32_t channel,
   return line + "\r";
 }
 
-void InitializeRadio(RadioRole role, const LinkChoices& choices, const AdvancedSettings& settings,
-                     CRadioPort& port, Clock& clock, OperationFeedback& feedback) {
+OperationOutcome InitializeRadio(RadioRole role, const LinkChoices& choices,
+                                 const AdvancedSettings& settings, CRadioPort& port, Clock& clock,
+                                 OperationFeedback& feedback) {
   ScopedWaitCursor waitCursor(feedback);
   ScopedTriggerDisabled triggerDisabled(feedback);
+  OperationOutcome outcome;
+  outcome.kind = OperationKind::Initialize;
+  outcome.port = choices.comPort;
 
   const bool vorlithForm = choices.technology == kVorlithTechnology;
   // Sent whole, carriage return included, whatever its length.
-  const std::string line =
+  outcome.intendedLine =
       BuildInitializationLine(vorlithForm, LeadingInteger(choices.channel), settings, role,
                               LeadingInteger(choices.newBaudRate));
-
-  // Also releases what a failed first open may still hold.
-  ScopedPortClose portClose(port);
   port.SetParams(PortNumberFromText(choices.comPort), kWriteSpeeds[0]);
-  if (port.Open() != kPortOk) {
-    feedback.ShowMessage(message::kNoPortConnection);
-    return;
+  try {
+    Initializer(port, clock, feedback, outcome).Run(role, outcome.intendedLine, vorlithForm);
+  } catch (const OperationCancelled&) {
+    outcome.interrupt.emplace();
   }
-  const std::optional<RadioRole> found = FindRadio(port, clock, feedback);
-  if (!found) {
-    LeaveCommandMode(port, clock, kGiveUpLeaveMs);
-    portClose.CloseNow();
-    feedback.ShowMessage(message::kCouldNotConnect);
-    return;
-  }
-  port.Purge();
-  if (vorlithForm) {
-    // Vorlith radios take the long line one character per write.
-    for (char c : line) port.Write(&c, 1);
-  } else {
-    port.Write(line.data(), static_cast<std::int16_t>(line.size()));
-  }
-  ReadLine(port, clock, kEchoMs);
-  std::string reply = ReadLine(port, clock, kReplyMs);
-  // The radio answered in its old role; the reply is about the new one.
-  feedback.LineReplied(*found, reply);
-  feedback.ShowMessage(ReplyMessage(reply, role));
-  LeaveCommandMode(port, clock, kLeaveMs);
+  return outcome;
 }
 
 }  // namespace zorveth

@@ -4,11 +4,9 @@
 #include <cstdint>
 #include <string>
 
-namespace zorveth {
+#include "port/link_step.h"
 
-// The radio an exchange addresses. The values are the codes the radios use
-// for their role in register "M" and in the initialization line.
-enum class RadioRole : int { Server = 1, Client = 2 };
+namespace zorveth {
 
 // The registers of a poll in wire order: C, FP, M, ID, BA, S, REV.
 using RegisterValues = std::array<std::uint16_t, 7>;

@@ -4,9 +4,9 @@
 #include <system_error>
 #include <utility>
 
-#include "port/com_port.h"
 #include "link/link_protocol.h"
 #include "link/settings_poll.h"
+#include "port/port_factory.h"
 #include "text/text_numbers.h"
 
 namespace zorveth {
@@ -31,27 +31,29 @@ PortScanOutcome OutcomeOf(OpenFailure failure) {
 
 // One role at one speed. False when the port did not open (the result then
 // says why) or the radio gave no prompt; the port is closed on every path.
-bool TryRadio(CRadioPort& port, Clock& clock, RadioRole role, std::uint32_t speed,
+bool TryRadio(CRadioPort& port, Clock& clock, RadioOutcome& radio, std::uint32_t speed,
               PortScanResult& result, bool& openFailed) {
   port.SetParams(result.portNumber, speed);
   ScopedPortClose portClose(port);
+  radio.tried.push_back({speed});
   if (port.Open() != kPortOk) {
     openFailed = true;
+    radio.tried.back().opened = false;
+    radio.tried.back().openFailure = port.LastOpenFailure();
+    radio.tried.back().openError = port.LastOpenError();
     result.openError = port.LastOpenError();
     if (result.radios.empty()) result.outcome = OutcomeOf(port.LastOpenFailure());
     return false;
   }
-  if (!EnterCommandModeAsPoll(port, clock, role)) return false;
-  SettleAfterPrompt(clock, role);
+  if (!EnterCommandModeAsPoll(port, clock, radio.role)) return false;
+  radio.answeredAt = speed;
+  radio.exit = ExitState::NotConfirmed;
+  SettleAfterPrompt(clock, radio.role);
   // Enough to tell which link a radio belongs to; a scan never reads more.
-  ScannedRadio radio;
-  radio.role = role;
-  radio.speed = speed;
-  radio.channel = QueryValue(port, clock, "C");
-  radio.roleRegister = QueryValue(port, clock, "M");
-  radio.systemId = QueryValue(port, clock, "ID");
+  radio.registers = ReadRegisters(port, clock, {kScanRegisters.begin(), kScanRegisters.end()});
+  // What was found counts even if the port is lost afterwards.
   result.radios.push_back(radio);
-  LeaveCommandModeAsPoll(port, clock, role);
+  result.radios.back().exit = LeaveCommandModeAsPoll(port, clock, radio.role);
   return true;
 }
 
@@ -85,8 +87,10 @@ PortScanResult ScanPort(const std::string& portEntry, CRadioPort& port, Clock& c
   try {
     bool openFailed = false;
     for (RadioRole role : {RadioRole::Server, RadioRole::Client}) {
+      RadioOutcome radio;
+      radio.role = role;
       for (std::uint32_t speed : kPollSpeeds) {
-        if (TryRadio(port, clock, role, speed, result, openFailed) || openFailed) break;
+        if (TryRadio(port, clock, radio, speed, result, openFailed) || openFailed) break;
       }
       if (openFailed) break;
     }
@@ -108,10 +112,10 @@ PortScanResult ScanComPort(const std::string& portEntry, const CancellationToken
     result.outcome = PortScanOutcome::Cancelled;
     return result;
   }
-  CComPort comPort;
+  std::unique_ptr<CRadioPort> device = CreatePort(portEntry);
   // The port's own exit after an interruption waits on the plain clock;
   // everything the scan waits for goes through the cancellable one.
-  CancellablePort port(comPort, SystemClock(), token);
+  CancellablePort port(*device, SystemClock(), token);
   CancellableClock clock(SystemClock(), token);
   return ScanPort(portEntry, port, clock);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -10,25 +11,18 @@
 #include <vector>
 
 #include "link/cancellable_port.h"
-#include "port/cancellation.h"
-#include "port/clock.h"
 #include "link/command_mode.h"
 #include "link/operation_feedback.h"
+#include "link/outcome.h"
+#include "port/cancellation.h"
+#include "port/clock.h"
 #include "port/radio_port.h"
 
 namespace zorveth {
 
-// A radio that answered during a scan, with the registers that identify its
-// link. A register whose query failed holds kQueryFailed.
-struct ScannedRadio {
-  RadioRole role = RadioRole::Server;         // the escape it answered
-  std::uint32_t speed = 0;                    // the speed it answered at
-  std::uint16_t channel = kQueryFailed;       // "C"
-  std::uint16_t roleRegister = kQueryFailed;  // "M": 1 Server, 2 Client
-  std::uint16_t systemId = kQueryFailed;      // "ID"
-
-  friend bool operator==(const ScannedRadio&, const ScannedRadio&) = default;
-};
+// The registers a scan reads of a radio that answered: enough to tell which
+// link it belongs to.
+inline constexpr std::array<std::string_view, 3> kScanRegisters = {"C", "M", "ID"};
 
 // How the scan of one port ended.
 enum class PortScanOutcome {
@@ -49,8 +43,10 @@ struct PortScanResult {
   std::string port;  // the port as given, e.g. "COM5" or "COM5 (pts/3)"
   std::int16_t portNumber = 0;
   PortScanOutcome outcome = PortScanOutcome::NoAnswer;
-  // Server first, then Client; also what was found before an interruption.
-  std::vector<ScannedRadio> radios;
+  // The radios that answered, Server first, then Client, each with the
+  // speeds tried and the registers of kScanRegisters; also what was found
+  // before an interruption.
+  std::vector<RadioOutcome> radios;
   // The system's words when the port did not open, e.g.
   // "COM9 (/dev/pts/4): Device or resource busy (another program holds it)".
   std::string openError;

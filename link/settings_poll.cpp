@@ -1,27 +1,14 @@
 #include "link/settings_poll.h"
 
-#include <array>
-
+#include "port/cancellation.h"
 #include "text/text_numbers.h"
 
 namespace zorveth {
-namespace {
-
-constexpr std::uint32_t kPromptTimeoutMs = 200;
-constexpr std::uint32_t kLeaveTimeoutMs = 200;
-constexpr int kClientAttempts = 3;
-// The Client needs a moment after its prompt before it takes queries.
-constexpr std::uint32_t kClientSettleMs = 420;
-
-// Registers in the order they go on the wire.
-constexpr std::array<const char*, 7> kRegisters = {"C", "FP", "M", "ID", "BA", "S", "REV"};
-
-}  // namespace
 
 bool EnterCommandModeAsPoll(CRadioPort& port, Clock& clock, RadioRole role) {
   const int attempts = role == RadioRole::Client ? kClientAttempts : 1;
   for (int i = 0; i < attempts; ++i) {
-    if (EnterCommandMode(port, clock, role, kPromptTimeoutMs)) return true;
+    if (EnterCommandMode(port, clock, role, kPollPromptTimeoutMs)) return true;
   }
   return false;
 }
@@ -30,13 +17,31 @@ void SettleAfterPrompt(Clock& clock, RadioRole role) {
   if (role == RadioRole::Client) clock.SleepMs(kClientSettleMs);
 }
 
-void LeaveCommandModeAsPoll(CRadioPort& port, Clock& clock, RadioRole role) {
+ExitState LeaveCommandModeAsPoll(CRadioPort& port, Clock& clock, RadioRole role) {
   // The Client sometimes misses the first exit command; the Server is told
   // once.
   const int attempts = role == RadioRole::Client ? kClientAttempts : 1;
   for (int i = 0; i < attempts; ++i) {
-    if (LeaveCommandMode(port, clock, kLeaveTimeoutMs)) break;
+    if (LeaveCommandMode(port, clock, kPollLeaveTimeoutMs)) return ExitState::Confirmed;
   }
+  return ExitState::NotConfirmed;
+}
+
+std::vector<RegisterReading> ReadRegisters(CRadioPort& port, Clock& clock,
+                                           const std::vector<std::string_view>& names) {
+  std::vector<RegisterReading> readings;
+  readings.reserve(names.size());
+  for (std::string_view name : names) {
+    const std::uint16_t value = QueryValue(port, clock, std::string(name));
+    readings.push_back({name, value == kQueryFailed ? std::nullopt : std::optional(value)});
+  }
+  return readings;
+}
+
+void SettingsPoll::Say(MessageId id, std::optional<RadioRole> about) {
+  m_outcome.messages.push_back({id, about});
+  if (about) m_outcome.Addressing(*about).message = id;
+  m_feedback.ShowMessage(MessageText(id));
 }
 
 bool SettingsPoll::PollAtSpeed(RadioRole role, std::uint32_t speed) {
@@ -49,15 +54,24 @@ bool SettingsPoll::PollAtSpeed(RadioRole role, std::uint32_t speed) {
   m_portText = WithoutCom(m_portText);
   m_port.SetParams(portNumber, speed);
 
+  RadioOutcome& radio = m_outcome.Addressing(role);
   ScopedPortClose portClose(m_port);
-  m_feedback.TryingSpeed(role, speed);
-  if (m_port.Open() != kPortOk) return false;
+  radio.tried.push_back({speed});
+  if (m_port.Open() != kPortOk) {
+    SpeedTried& tried = radio.tried.back();
+    tried.opened = false;
+    tried.openFailure = m_port.LastOpenFailure();
+    tried.openError = m_port.LastOpenError();
+    return false;
+  }
   if (!EnterCommandModeAsPoll(m_port, m_clock, role)) return false;
-  m_feedback.RadioAnswered(role, speed);
+  radio.answeredAt = speed;
+  // The radio answered: from here on it needs its exit, whatever comes.
+  radio.exit = ExitState::NotConfirmed;
   SettleAfterPrompt(m_clock, role);
   m_reportRole = role;
   ReportSettings(speed);
-  LeaveCommandModeAsPoll(m_port, m_clock, role);
+  m_outcome.Addressing(role).exit = LeaveCommandModeAsPoll(m_port, m_clock, role);
   return true;
 }
 
@@ -70,61 +84,65 @@ bool SettingsPoll::PollClientAtSpeed(std::uint32_t speed) {
 }
 
 void SettingsPoll::ReportSettings(std::uint32_t speed) {
-  RegisterValues values{};
-  static_assert(values.size() == kRegisters.size());
-  for (std::size_t i = 0; i < kRegisters.size(); ++i)
-    values[i] = QueryValue(m_port, m_clock, kRegisters[i]);
-  const auto [channel, packetLength, role, systemId, attempts, signal, revision] = values;
-  m_feedback.RegistersRead(m_reportRole, speed, values);
+  std::vector<std::string_view> names;
+  for (const RadioRegister& known : kPollRegisters) names.push_back(known.name);
+  RadioOutcome& radio = m_outcome.Addressing(m_reportRole);
+  // All seven queries are made before anything is shown.
+  radio.registers = ReadRegisters(m_port, m_clock, names);
+  radio.answeredAt = speed;
+  if (!radio.ReadWhole()) {
+    Say(MessageId::ErrorDuringRead, m_reportRole);
+    return;
+  }
+  for (const std::string& line : ReportLines(radio)) m_results.AppendLine(line);
+}
 
-  // The revision is informative only; every other register must have read.
-  for (std::size_t i = 0; i + 1 < kRegisters.size(); ++i) {
-    if (values[i] == kQueryFailed) {
-      m_feedback.ShowMessage(message::kErrorDuringRead);
-      return;
+template <typename Body>
+OperationOutcome SettingsPoll::Run(OperationKind kind, Body body) {
+  m_outcome = OperationOutcome{};
+  m_outcome.kind = kind;
+  m_outcome.port = m_portText;
+  try {
+    body();
+  } catch (const OperationCancelled&) {
+    // The port was closed while unwinding; whoever set the token fills in
+    // what the interrupt left.
+    m_outcome.interrupt.emplace();
+  }
+  NoteWhenNothingOpened(m_outcome);
+  return m_outcome;
+}
+
+OperationOutcome SettingsPoll::PollServer() {
+  return Run(OperationKind::PollServer, [this] {
+    for (std::uint32_t speed : kPollSpeeds) {
+      if (PollServerAtSpeed(speed)) return;
     }
-  }
-  const char* roleText = role == 1 ? "Server" : role == 2 ? "Client" : "";
-  auto line = [](const char* label, unsigned long value) {
-    return std::string(label) + std::to_string(value);
-  };
-  m_results.AppendLine(std::string("Settings polled from: ") + roleText);
-  m_results.AppendLine("============================================");
-  m_results.AppendLine(line("Channel Number:            ", channel));
-  m_results.AppendLine(line("Packet Length:               ", packetLength));
-  m_results.AppendLine(line("System ID:                      ", systemId));
-  m_results.AppendLine(line("Broadcast Attempts:        ", attempts));
-  m_results.AppendLine(line("Baud Rate:                     ", speed));
-  m_results.AppendLine(line("Signal Strength:               ", signal));
-  m_results.AppendLine(line("Firmware Revision:          ", revision));
-  m_results.AppendLine(" ");
-  m_results.AppendLine(" ");
+    Say(MessageId::PollingServerFailed, RadioRole::Server);
+  });
 }
 
-void SettingsPoll::PollServer() {
-  for (std::uint32_t speed : kPollSpeeds) {
-    if (PollServerAtSpeed(speed)) return;
-  }
-  m_feedback.ShowMessage(message::kPollingServerFailed);
-}
-
-void SettingsPoll::PollClient() {
-  for (std::uint32_t speed : kPollSpeeds) {
-    if (PollClientAtSpeed(speed)) return;
-  }
-  m_feedback.ShowMessage(message::kPollingClientFailed);
-}
-
-void SettingsPoll::PollBoth() {
-  for (std::uint32_t speed : kPollSpeeds) {
-    if (PollServerAtSpeed(speed)) {
-      // Both radios of a link share one speed: the Client is asked only at
-      // the speed the Server answered at.
-      if (!PollClientAtSpeed(speed)) m_feedback.ShowMessage(message::kPollingClientFailed);
-      return;
+OperationOutcome SettingsPoll::PollClient() {
+  return Run(OperationKind::PollClient, [this] {
+    for (std::uint32_t speed : kPollSpeeds) {
+      if (PollClientAtSpeed(speed)) return;
     }
-  }
-  m_feedback.ShowMessage(message::kPollingFailed);
+    Say(MessageId::PollingClientFailed, RadioRole::Client);
+  });
+}
+
+OperationOutcome SettingsPoll::PollBoth() {
+  return Run(OperationKind::PollBoth, [this] {
+    for (std::uint32_t speed : kPollSpeeds) {
+      if (PollServerAtSpeed(speed)) {
+        // Both radios of a link share one speed: the Client is asked only
+        // at the speed the Server answered at.
+        if (!PollClientAtSpeed(speed)) Say(MessageId::PollingClientFailed, RadioRole::Client);
+        return;
+      }
+    }
+    Say(MessageId::PollingFailed, RadioRole::Server);
+  });
 }
 
 }  // namespace zorveth

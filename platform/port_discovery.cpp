@@ -10,7 +10,6 @@ namespace zorveth {
 
 namespace {
 
-constexpr const char* kSerialCommKey = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 constexpr const char* kSettingsKey = "Software\\Pellucor\\Vorlith\\V2\\Settings";
 constexpr const char* kSavedPortValue = "Serial Port";
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "text/port_names.h"
+
 namespace zorveth {
 
 // Where the port map looks. Tests point these at a fake tree.
@@ -17,9 +19,8 @@ struct PortMapRoots {
 
 PortMapRoots DefaultPortMapRoots();
 
-// How a link in the port map names a port on a device server (RFC 2217):
-// ports/COM20 -> rfc2217://10.0.0.5:4001.
-inline constexpr char kNetworkPortScheme[] = "rfc2217://";
+// A link in the port map may name a port on a device server:
+// ports/COM20 -> rfc2217://10.0.0.5:4001 (kNetworkPortScheme).
 
 // One serial device under its COM number.
 struct MappedPort {

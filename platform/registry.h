@@ -8,6 +8,10 @@
 
 namespace zorveth {
 
+// The key that lists the machine's serial ports, one value each, under
+// HKEY_LOCAL_MACHINE.
+inline constexpr char kSerialCommKey[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+
 // The few registry reads the settings need, kept apart from any platform:
 // Windows answers them from the real registry, other systems from the port
 // map and a read-only file (see posix_registry.h). Keys are opened for

@@ -9,8 +9,6 @@ namespace zorveth {
 
 namespace {
 
-constexpr std::string_view kSerialCommKey = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
-
 std::uint32_t Length(std::size_t size) {
   return static_cast<std::uint32_t>(std::min<std::size_t>(size, UINT32_MAX));
 }

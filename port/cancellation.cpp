@@ -1,7 +1,5 @@
 #include "port/cancellation.h"
 
-#include <algorithm>
-
 namespace zorveth {
 
 void CancellableClock::ThrowIfCancelled() const {
@@ -15,12 +13,8 @@ std::uint64_t CancellableClock::NowMs() {
 
 void CancellableClock::SleepMs(std::uint32_t milliseconds) {
   ThrowIfCancelled();
-  while (milliseconds > 0) {
-    const std::uint32_t slice = std::min(milliseconds, kSliceMs);
-    m_inner.SleepMs(slice);
-    milliseconds -= slice;
-    ThrowIfCancelled();
-  }
+  m_inner.SleepUnlessCancelled(milliseconds, m_token);
+  ThrowIfCancelled();
 }
 
 }  // namespace zorveth

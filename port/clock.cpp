@@ -3,6 +3,8 @@
 #include <chrono>
 #include <thread>
 
+#include "port/cancellation.h"
+
 namespace zorveth {
 namespace {
 
@@ -16,12 +18,19 @@ class MonotonicClock final : public Clock {
   void SleepMs(std::uint32_t milliseconds) override {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
   }
+  void SleepUnlessCancelled(std::uint32_t milliseconds, const CancellationToken& token) override {
+    token.WaitFor(milliseconds);
+  }
 
  private:
   std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 
 }  // namespace
+
+void Clock::SleepUnlessCancelled(std::uint32_t milliseconds, const CancellationToken& /*token*/) {
+  SleepMs(milliseconds);
+}
 
 Clock& SystemClock() {
   static MonotonicClock clock;

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "text/port_names.h"
 #include "text/text_compare.h"
 
 namespace zorveth {
@@ -36,8 +37,6 @@ constexpr std::uint8_t kDtrOff = 9;
 constexpr std::uint8_t kRtsOn = 11;
 constexpr std::uint8_t kPurgeReceiveBuffer = 1;
 
-constexpr char kScheme[] = "rfc2217://";
-
 std::int64_t NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
@@ -51,12 +50,12 @@ bool IsOption(std::uint8_t option) {
 }  // namespace
 
 bool IsNetworkPortName(std::string_view text) {
-  return StartsWithIgnoringCase(text, kScheme);
+  return StartsWithIgnoringCase(text, kNetworkPortScheme);
 }
 
 std::optional<NetworkAddress> ParseNetworkPortName(std::string_view text) {
   if (!IsNetworkPortName(text)) return std::nullopt;
-  std::string_view rest = text.substr(sizeof kScheme - 1);
+  std::string_view rest = text.substr(sizeof kNetworkPortScheme - 1);
   if (!rest.empty() && rest.back() == '/') rest.remove_suffix(1);
   std::string_view host;
   std::string_view port;

@@ -47,6 +47,7 @@ class CNetworkPort : public CPortWithParams {
   std::int16_t ReadByte(std::uint8_t* byte) override;
   bool Purge() override;
   std::string LastOpenError() const override { return m_lastOpenError; }
+  std::string Name() const override { return m_address.url; }
 
   bool TimeoutsPending() const { return m_timeoutsPending; }
   const NetworkAddress& Address() const { return m_address; }

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "port/link_step.h"
+
 namespace zorveth {
 
 // Status codes of the port operations (16-bit signed, 0 is success).
@@ -74,6 +76,14 @@ class CRadioPort {
   virtual OpenFailure LastOpenFailure() const {
     return LastOpenError().empty() ? OpenFailure::None : OpenFailure::Other;
   }
+
+  // The port's name as the user gave it ("COM3", "rfc2217://10.0.0.5:4001"),
+  // for traces and messages.
+  virtual std::string Name() const = 0;
+
+  // Told by the command-mode primitives what the protocol is doing; a
+  // device ignores it, a port in between may listen and passes it on.
+  virtual void NoteStep(const LinkStep& /*step*/) {}
 };
 
 // A port that keeps its own port number and speed for the next Open (every
@@ -87,9 +97,41 @@ class CPortWithParams : public CRadioPort {
   }
   std::int16_t PortNumber() const override { return m_portNumber; }
   std::uint32_t Speed() const override { return m_speed; }
+  // "COM<n>" after the number set.
+  std::string Name() const override { return "COM" + std::to_string(m_portNumber); }
 
   std::int16_t m_portNumber = 0;
   std::uint32_t m_speed = 0;
+};
+
+// A port over another port that changes some of what passes through and
+// forwards everything else unchanged: the wire trace, the interrupt handling.
+class ForwardingPort : public CRadioPort {
+ public:
+  explicit ForwardingPort(CRadioPort& inner) : m_inner(inner) {}
+
+  void SetParams(std::int16_t portNumber, std::uint32_t speed) override {
+    m_inner.SetParams(portNumber, speed);
+  }
+  std::int16_t PortNumber() const override { return m_inner.PortNumber(); }
+  std::uint32_t Speed() const override { return m_inner.Speed(); }
+  std::int16_t Open() override { return m_inner.Open(); }
+  std::int16_t Close() override { return m_inner.Close(); }
+  std::int16_t Write(const void* data, std::int16_t length) override {
+    return m_inner.Write(data, length);
+  }
+  std::int16_t ReadByte(std::uint8_t* byte) override { return m_inner.ReadByte(byte); }
+  bool Purge() override { return m_inner.Purge(); }
+  std::string LastOpenError() const override { return m_inner.LastOpenError(); }
+  OpenFailure LastOpenFailure() const override { return m_inner.LastOpenFailure(); }
+  std::string Name() const override { return m_inner.Name(); }
+  void NoteStep(const LinkStep& step) override { m_inner.NoteStep(step); }
+
+ protected:
+  CRadioPort& Inner() const { return m_inner; }
+
+ private:
+  CRadioPort& m_inner;
 };
 
 // Closes the port when it goes out of scope, so every path of an operation

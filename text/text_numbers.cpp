@@ -46,4 +46,35 @@ std::int16_t PortNumberFromText(std::string_view portText) {
   return static_cast<std::int16_t>(number);
 }
 
+std::optional<std::int64_t> ParseDecimal(std::string_view text, std::int64_t minimum,
+                                         std::int64_t maximum, bool allowSign) {
+  std::size_t i = 0;
+  bool negative = false;
+  if (allowSign && !text.empty() && (text[0] == '+' || text[0] == '-')) {
+    negative = text[0] == '-';
+    ++i;
+  }
+  if (i == text.size()) return std::nullopt;
+  // Past this the value is out of any range a caller gives; stop growing it.
+  constexpr std::int64_t kCeiling = std::int64_t{1} << 40;
+  std::int64_t magnitude = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return std::nullopt;
+    if (magnitude < kCeiling) magnitude = magnitude * 10 + (text[i] - '0');
+  }
+  const std::int64_t value = negative ? -magnitude : magnitude;
+  if (value < minimum || value > maximum) return std::nullopt;
+  return value;
+}
+
+std::optional<std::int16_t> ParseComName(std::string_view text) {
+  if (text.size() < 4 || (text[0] | 0x20) != 'c' || (text[1] | 0x20) != 'o' ||
+      (text[2] | 0x20) != 'm') {
+    return std::nullopt;
+  }
+  auto number = ParseDecimal(text.substr(3), 1, std::numeric_limits<std::int16_t>::max(), false);
+  if (!number) return std::nullopt;
+  return static_cast<std::int16_t>(*number);
+}
+
 }  // namespace zorveth

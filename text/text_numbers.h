@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,5 +23,16 @@ std::string WithoutCom(std::string_view portText);
 // without "COM" ("COM12" gives 12). 0 (no port) when the number does not fit
 // a port number, so nothing wraps round to another port.
 std::int16_t PortNumberFromText(std::string_view portText);
+
+// A strict decimal number: the whole text is an optional sign (only where
+// allowSign) and one or more digits, and the value lies within
+// [minimum, maximum]; nullopt for anything else. For options and files that
+// must not be taken for a number they are not.
+std::optional<std::int64_t> ParseDecimal(std::string_view text, std::int64_t minimum,
+                                         std::int64_t maximum, bool allowSign = true);
+
+// The port number of a COM port name: "COM" in any letter case followed by
+// digits only, from 1 to 32767 ("com5" gives 5); nullopt for anything else.
+std::optional<std::int16_t> ParseComName(std::string_view text);
 
 }  // namespace zorveth

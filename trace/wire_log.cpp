@@ -33,27 +33,27 @@ bool WireLog::MakeRoom(std::size_t cost) {
   return m_finishedMemory + current.MemoryUse() + cost <= m_maxBytes;
 }
 
-void WireLog::RecordSent(std::uint64_t timeMs, std::int16_t portNumber, std::uint32_t speed,
-                         std::string_view bytes) {
+void WireLog::RecordSent(std::uint64_t timeMs, std::string_view port, std::uint32_t speed,
+                         const char* step, std::string_view bytes) {
   std::lock_guard lock(m_mutex);
-  if (!MakeRoom(WireTrace::EntryCost(bytes.size()))) {
+  if (!MakeRoom(WireTrace::EntryCost(port.size() + bytes.size()))) {
     m_droppedBytes += bytes.size();
     return;
   }
-  Current().AddSent(timeMs, portNumber, speed, bytes);
+  Current().AddSent(timeMs, port, speed, step, bytes);
 }
 
-void WireLog::RecordReceived(std::uint64_t timeMs, std::int16_t portNumber, std::uint32_t speed,
+void WireLog::RecordReceived(std::uint64_t timeMs, std::string_view port, std::uint32_t speed,
                              std::uint8_t byte) {
   std::lock_guard lock(m_mutex);
   WireTrace& current = Current();
   const std::size_t cost =
-      current.ExtendsRun(timeMs, portNumber, speed) ? 1 : WireTrace::EntryCost(1);
+      current.ExtendsRun(timeMs, port, speed) ? 1 : WireTrace::EntryCost(port.size() + 1);
   if (!MakeRoom(cost)) {
     m_droppedBytes += 1;
     return;
   }
-  current.AddReceived(timeMs, portNumber, speed, byte);
+  current.AddReceived(timeMs, port, speed, byte);
 }
 
 void WireLog::EndRun() {

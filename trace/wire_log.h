@@ -33,9 +33,10 @@ class WireLog {
   // began go to one without a name.
   void BeginOperation(std::string name);
 
-  void RecordSent(std::uint64_t timeMs, std::int16_t portNumber, std::uint32_t speed,
-                  std::string_view bytes);
-  void RecordReceived(std::uint64_t timeMs, std::int16_t portNumber, std::uint32_t speed,
+  // step: a fixed text, never freed ("query FP").
+  void RecordSent(std::uint64_t timeMs, std::string_view port, std::uint32_t speed,
+                  const char* step, std::string_view bytes);
+  void RecordReceived(std::uint64_t timeMs, std::string_view port, std::uint32_t speed,
                       std::uint8_t byte);
   // The port was closed or is about to change speed: received bytes after
   // this start a new entry.

@@ -14,7 +14,7 @@ enum class WireDirection : std::uint8_t { Sent, Received };
 struct WireTraceEntry {
   std::uint64_t timeMs = 0;  // on the recording clock
   WireDirection direction = WireDirection::Sent;
-  std::int16_t portNumber = 0;
+  std::string port;         // as the user named it: "COM9", "rfc2217://host:4001"
   std::uint32_t speed = 0;  // the line speed in force
   // What the exchange is ("query FP"); a fixed text, never freed.
   const char* step = "";
@@ -24,11 +24,10 @@ struct WireTraceEntry {
 // The bytes one operation exchanged with the radios, in order. Received
 // bytes are grouped: a run of bytes each arriving within kRunGapMs of the
 // one before forms one entry, and a carriage return (the radios' line end)
-// always closes it. The step of an entry is named after the line the tool
-// wrote last: the escape, a register query, the exit command, a
-// configuration or initialization line. A line written in pieces (the long
-// initialization line goes out a byte at a time) is named once it is
-// complete, and every entry since its first piece takes that name.
+// always closes it. Each write comes with the step command mode said it
+// belongs to (the escape, a register query, the exit command, a
+// configuration or initialization line), and received bytes take the step
+// of the write before them.
 class WireTrace {
  public:
   static constexpr std::uint64_t kRunGapMs = 5;
@@ -38,9 +37,10 @@ class WireTrace {
   const std::string& Operation() const { return m_operation; }
   const std::deque<WireTraceEntry>& Entries() const { return m_entries; }
 
-  void AddSent(std::uint64_t timeMs, std::int16_t portNumber, std::uint32_t speed,
+  // step: a fixed text, never freed.
+  void AddSent(std::uint64_t timeMs, std::string_view port, std::uint32_t speed, const char* step,
                std::string_view bytes);
-  void AddReceived(std::uint64_t timeMs, std::int16_t portNumber, std::uint32_t speed,
+  void AddReceived(std::uint64_t timeMs, std::string_view port, std::uint32_t speed,
                    std::uint8_t byte);
   // Ends the current run of received bytes (the port was closed, or its
   // speed is about to change).
@@ -50,24 +50,15 @@ class WireTrace {
   // byteCount bytes or one more received byte would add.
   std::size_t MemoryUse() const { return m_memoryUse; }
   static std::size_t EntryCost(std::size_t byteCount) { return sizeof(WireTraceEntry) + byteCount; }
-  bool ExtendsRun(std::uint64_t timeMs, std::int16_t portNumber, std::uint32_t speed) const;
+  bool ExtendsRun(std::uint64_t timeMs, std::string_view port, std::uint32_t speed) const;
 
  private:
   std::string m_operation;
   std::deque<WireTraceEntry> m_entries;
   std::size_t m_memoryUse = 0;
-  // The line written so far (up to its carriage return) and the index of
-  // the entry of its first piece.
-  std::string m_lineSoFar;
-  std::size_t m_lineFirstEntry = 0;
   const char* m_step = "";
   bool m_runOpen = false;
   std::uint64_t m_lastReceivedMs = 0;
 };
-
-// The step a line the tool writes belongs to ("escape Server", "query FP",
-// "leave command mode", "configuration line", "initialization line", or
-// "send" for anything else). The line includes its carriage return.
-const char* WireStepOf(std::string_view line);
 
 }  // namespace zorveth

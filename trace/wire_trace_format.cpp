@@ -34,8 +34,8 @@ std::string FormatWireTraceLine(const WireTraceEntry& entry, std::string_view op
   line.push_back(static_cast<char>('0' + fraction % 10));
   line += entry.direction == WireDirection::Sent ? " -> " : " <- ";
   line += std::to_string(entry.speed);
-  line += " COM";
-  line += std::to_string(entry.portNumber);
+  line += ' ';
+  line += entry.port;
   line += ' ';
   const std::string_view step = entry.step;
   if (!operation.empty()) {
@@ -69,9 +69,8 @@ std::optional<ParsedWireTraceLine> ParseWireTraceLine(std::string_view line) {
     return std::nullopt;
   }
   if (!ParseNumber(NextField(rest), parsed.speed)) return std::nullopt;
-  const std::string_view port = NextField(rest);
-  if (!port.starts_with("COM") || !ParseNumber(port.substr(3), parsed.portNumber))
-    return std::nullopt;
+  parsed.port = std::string(NextField(rest));
+  if (parsed.port.empty()) return std::nullopt;
 
   const std::size_t quote = rest.find('"');
   if (quote == std::string_view::npos || quote < 2 || rest[quote - 1] != ' ') return std::nullopt;

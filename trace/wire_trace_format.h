@@ -28,7 +28,7 @@ struct ParsedWireTraceLine {
   std::uint64_t timeMs = 0;  // since the trace began
   WireDirection direction = WireDirection::Sent;
   std::uint32_t speed = 0;
-  std::int16_t portNumber = 0;
+  std::string port;  // "COM9", "rfc2217://10.0.0.5:4001"
   std::string step;  // "poll server: query FP"
   std::string bytes;
 };

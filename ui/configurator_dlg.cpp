@@ -1,7 +1,5 @@
 #include "ui/configurator_dlg.h"
 
-#include <cstdio>
-
 #include "link/link_protocol.h"
 #include "ui/advanced_dlg.h"
 #include "ui/dialog_feedback.h"
@@ -13,31 +11,16 @@
 namespace zorveth::ui {
 namespace {
 
-// "57600" is not in the baud list: the Dunmere and Other rows leave the baud
-// selection as it was.
-constexpr const char* kVorlithChannels[] = {"67", "68", "69", "70", "71", "72", "73", "74"};
-constexpr const char* kDunmereChannels[] = {"53", "56", "57", "60", "61", "64", "65", "66"};
-constexpr int kOtherChannelCount = 77;
-
-// The busy cursor for the length of a scope, also when it is left by an
-// exception.
-class WaitCursorScope {
- public:
-  explicit WaitCursorScope(Toolkit& toolkit) : m_toolkit(toolkit) { m_toolkit.BeginWaitCursor(); }
-  ~WaitCursorScope() { m_toolkit.EndWaitCursor(); }
-  WaitCursorScope(const WaitCursorScope&) = delete;
-  WaitCursorScope& operator=(const WaitCursorScope&) = delete;
-
- private:
-  Toolkit& m_toolkit;
-};
+// The baud rate the named technologies other than Vorlith ask for; no entry
+// of the baud list begins with it, so their selection stays as it was.
+constexpr char kUnlistedBaudRate[] = "57600";
 
 }  // namespace
 
 CConfiguratorDlg::CConfiguratorDlg(DialogServices& services)
     : CDialog(services.toolkit, MainDialogTemplate()),
       m_services(services),
-      m_port(services.createPort()),
+      m_port(services.createPort({})),
       m_icon(ApplicationIcon()) {}
 
 LinkChoices CConfiguratorDlg::CurrentChoices() const {
@@ -87,28 +70,18 @@ void CConfiguratorDlg::AppendExtraSystemItems(Toolkit& toolkit, WindowHandle dia
 
 void CConfiguratorDlg::ApplyTechnology() {
   Toolkit& toolkit = m_services.toolkit;
-  const int technology = toolkit.ComboSelection(Handle(), kTechnologyList);
+  // The list follows the technology's name; with nothing selected the text
+  // is empty, which lists what any other technology gets.
+  const std::string technology = toolkit.ComboSelection(Handle(), kTechnologyList) < 0
+                                     ? std::string()
+                                     : toolkit.ComboText(Handle(), kTechnologyList);
   toolkit.ComboReset(Handle(), kChannelList);
-  if (technology == 0) {
-    for (const char* channel : kVorlithChannels)
-      toolkit.ComboAppend(Handle(), kChannelList, channel);
-    Select(kChannelList, std::string(DefaultChannel(kVorlithTechnology)));
-    Select(kNewBaudRateList, std::string(kDefaultNewBaudRate));
-    return;
+  for (const std::string& channel : TechnologyChannels(technology)) {
+    toolkit.ComboAppend(Handle(), kChannelList, channel);
   }
-  if (technology == 1) {
-    for (const char* channel : kDunmereChannels)
-      toolkit.ComboAppend(Handle(), kChannelList, channel);
-    Select(kChannelList, std::string(DefaultChannel(kDunmereTechnology)));
-  } else {
-    for (int channel = 0; channel < kOtherChannelCount; ++channel) {
-      char text[16];
-      std::snprintf(text, sizeof text, "%d", channel);
-      toolkit.ComboAppend(Handle(), kChannelList, text);
-    }
-    Select(kChannelList, std::string(DefaultChannel(kOtherTechnology)));
-  }
-  Select(kNewBaudRateList, "57600");
+  Select(kChannelList, std::string(DefaultChannel(technology)));
+  Select(kNewBaudRateList,
+         technology == kVorlithTechnology ? std::string(kDefaultNewBaudRate) : kUnlistedBaudRate);
 }
 
 bool CConfiguratorDlg::OnCommand(const Command& command) {
@@ -208,7 +181,8 @@ void CConfiguratorDlg::FindRadios() {
   request.keepRepainting = [&toolkit] { toolkit.PumpPendingEvents(); };
   FindRadiosResult result;
   if (m_services.findRadios) {
-    WaitCursorScope busy(toolkit);
+    DialogFeedback feedback(*this, 0);
+    ScopedWaitCursor busy(feedback);
     result = m_services.findRadios(request);
   }
   if (!result.radios.empty()) {

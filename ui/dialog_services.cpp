@@ -1,7 +1,7 @@
 #include "ui/dialog_services.h"
 
-#include "port/com_port.h"
 #include "link/port_scan.h"
+#include "port/port_factory.h"
 #include "trace/tracing_port.h"
 #include "ui/pumping_clock.h"
 
@@ -14,7 +14,8 @@ FindRadiosResult FindRadiosOnPorts(const FindRadiosRequest& request) {
   FindRadiosResult found;
   for (const auto& port : ScanPorts(request.ports, kNeverCancelled, request.keepRepainting)) {
     for (const auto& radio : port.radios) {
-      found.radios.push_back({port.port, radio.role, static_cast<int>(radio.speed)});
+      found.radios.push_back(
+          {port.port, radio.role, static_cast<int>(radio.answeredAt.value_or(0))});
     }
   }
   return found;
@@ -30,8 +31,8 @@ std::unique_ptr<DialogServices> MakeSystemServices(Toolkit& toolkit) {
   // The trace takes its times from the plain clock, which pumps no events.
   services->wireLog = std::make_unique<WireLog>(SystemClock().NowMs());
   WireLog* log = services->wireLog.get();
-  services->createPort = [log] {
-    return TraceInto(*log, SystemClock(), std::make_unique<CComPort>());
+  services->createPort = [log](const std::string& portName) {
+    return TraceInto(*log, SystemClock(), CreatePort(portName));
   };
   services->operationStarted = [log](const std::string& name) { log->BeginOperation(name); };
   services->wireLogText = [log] { return log->Text(); };

@@ -3,11 +3,11 @@
 #include <functional>
 #include <memory>
 
+#include "platform/port_discovery.h"
 #include "port/clock.h"
 #include "port/radio_port.h"
-#include "trace/wire_log.h"
 #include "settings/advanced_settings.h"
-#include "platform/port_discovery.h"
+#include "trace/wire_log.h"
 #include "ui/radio_search.h"
 #include "ui/toolkit/toolkit.h"
 
@@ -23,8 +23,10 @@ struct DialogServices {
   DialogServices& operator=(const DialogServices&) = delete;
 
   Toolkit& toolkit;
-  // A new, closed port object for one dialog or operation.
-  std::function<std::unique_ptr<CRadioPort>()> createPort;
+  // A new, closed port object for one dialog or operation, for the port as
+  // the user chose it ("COM3", a list entry, "rfc2217://HOST:PORT"; empty
+  // before any is chosen).
+  std::function<std::unique_ptr<CRadioPort>(const std::string& portName)> createPort;
   // The clock the operations wait on.
   Clock* clock = &SystemClock();
   std::function<int(PortListBox&)> listSerialPorts = [](PortListBox& list) {

@@ -48,11 +48,12 @@ void CInitRadioDlg::InitializeRadio() {
     if (!confirmation.m_continue) return;
   }
   DialogServices& services = m_mainDialog.Services();
-  std::unique_ptr<CRadioPort> port = services.createPort();
+  const LinkChoices choices = m_mainDialog.CurrentChoices();
+  std::unique_ptr<CRadioPort> port = services.createPort(choices.comPort);
   DialogFeedback feedback(*this, kInitializeButton);
   services.operationStarted(role == RadioRole::Client ? "init client" : "init server");
-  zorveth::InitializeRadio(role, m_mainDialog.CurrentChoices(), m_mainDialog.Settings(), *port,
-                           *services.clock, feedback);
+  zorveth::InitializeRadio(role, choices, m_mainDialog.Settings(), *port, *services.clock,
+                           feedback);
 }
 
 CClientWarningPane::CClientWarningPane(Toolkit& toolkit)

@@ -20,7 +20,7 @@ CPollDlg::CPollDlg(DialogServices& services, std::string portText)
     : CDialog(services.toolkit, PollDialogTemplate()),
       m_services(services),
       m_portText(std::move(portText)),
-      m_port(services.createPort()),
+      m_port(services.createPort(m_portText)),
       m_clock(*services.clock) {}
 
 void CPollDlg::AppendLine(const std::string& line) {

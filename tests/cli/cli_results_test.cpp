@@ -2,9 +2,9 @@
 // a separate process the way a script runs it.
 #include <nlohmann/json.hpp>
 
-#include "trace/wire_trace_format.h"
 #include "tests/integration/simulated_link.h"
 #include "tests/support/cli_runner.h"
+#include "trace/wire_trace_format.h"
 
 namespace zorveth::testing {
 namespace {
@@ -204,16 +204,18 @@ TEST_F(CliResults, ConfigureJsonSaysWhatEachRadioHolds) {
   const json document = json::parse(run.out);
   EXPECT_EQ(document["success"], false);
   EXPECT_EQ(document["message"], "Server not Configured");
-  EXPECT_EQ(document["sent"]["line"], "ATC70FP262ID111BA4BR9600\r");
+  EXPECT_EQ(document["intended"]["line"], "ATC70FP262ID111BA4BR9600\r");
+  EXPECT_EQ(document["intended"]["channel"], 70);
+  EXPECT_EQ(document["intended"]["speed"], 9600);
   const json& client = document["radios"][0];
   EXPECT_EQ(client["role"], "Client");
+  EXPECT_EQ(client["lineSent"], "ATC70FP262ID111BA4BR9600\r");
   EXPECT_EQ(client["reply"], "Write successful\n\r");
-  EXPECT_EQ(client["holds"]["channel"], 70);
-  EXPECT_EQ(client["holds"]["speed"], 9600);
+  EXPECT_EQ(client["settingsHeld"], "new");
   EXPECT_EQ(server->Radio(sim::kClientSlot).channel, 70);
   const json& serverRadio = document["radios"][1];
   EXPECT_EQ(serverRadio["reply"], "Write failed\n\r");
-  EXPECT_EQ(serverRadio["holds"], nullptr);
+  EXPECT_EQ(serverRadio["settingsHeld"], "unchanged");
 }
 
 TEST_F(CliResults, SuccessesGoIntoTheDocumentOnly) {
@@ -233,7 +235,8 @@ TEST_F(CliResults, SuccessesGoIntoTheDocumentOnly) {
   document = json::parse(configure.out);
   EXPECT_EQ(document["message"], "Unable to Connect to Radios");
   EXPECT_EQ(document["radios"][0]["answered"], false);
-  EXPECT_EQ(document["radios"][0]["holds"], nullptr);
+  EXPECT_EQ(document["radios"][0]["lineSent"], nullptr);
+  EXPECT_EQ(document["radios"][0]["settingsHeld"], "unchanged");
 
   CliResult ports = Cli("ports --format json");
   EXPECT_EQ(ports.status, 0);
@@ -241,7 +244,7 @@ TEST_F(CliResults, SuccessesGoIntoTheDocumentOnly) {
   const std::string device = server->SlavePath().substr(5);  // "pts/N"
   bool listed = false;
   for (const auto& port : document["ports"]) {
-    listed = listed || (port["name"] == "COM12" && port["device"] == device);
+    listed = listed || (port["port"] == "COM12" && port["device"] == device);
   }
   EXPECT_TRUE(listed) << ports.out;
 }

@@ -5,6 +5,7 @@
 #include "cli/scan_report.h"
 #include "tests/integration/simulated_link.h"
 #include "tests/support/cli_runner.h"
+#include "tests/support/scan_summary.h"
 
 namespace zorveth::testing {
 namespace {
@@ -60,16 +61,18 @@ TEST_F(CliScan, JsonIsOneDocumentWithEveryPort) {
   EXPECT_EQ(document["radiosFound"], 2);
   ASSERT_EQ(document["ports"].size(), 2u);
   const auto& port = document["ports"][0];
-  EXPECT_EQ(port["port"], Listed(34, 0));
-  EXPECT_EQ(port["number"], 34);
+  EXPECT_EQ(document["command"], "scan");
+  EXPECT_EQ(document["success"], true);
+  EXPECT_EQ(port["port"].get<std::string>() + " (" + port["device"].get<std::string>() + ")",
+            Listed(34, 0));
   EXPECT_EQ(port["status"], "found");
-  EXPECT_EQ(port["radios"][1], nlohmann::json({{"role", "Client"},
-                                               {"baud", 19200},
-                                               {"channel", 67},
-                                               {"roleRegister", 2},
-                                               {"systemId", 111}}));
+  const auto& client = port["radios"][1];
+  EXPECT_EQ(client["role"], "Client");
+  EXPECT_EQ(client["speed"], 19200);
+  EXPECT_EQ(client["registers"],
+            nlohmann::json({{"channel", 67}, {"roleCode", 2}, {"systemId", 111}}));
   EXPECT_EQ(document["ports"][1]["status"], "no such port");
-  EXPECT_EQ(document["ports"][1]["error"], "COM41: no such serial port");
+  EXPECT_EQ(document["ports"][1]["openError"], "COM41: no such serial port");
 }
 
 TEST_F(CliScan, NoRadioAnywhereExitsOne) {
@@ -100,7 +103,8 @@ TEST(ScanReport, UnreadRegistersAndOtherOpenFailuresAreShownAsSuch) {
   PortScanResult found;
   found.port = "COM3";
   found.outcome = PortScanOutcome::Found;
-  found.radios.push_back({RadioRole::Client, 4800, kQueryFailed, 2, 7});
+  found.radios.push_back(FoundRadio(RadioRole::Client, 4800, 0, 2, 7));
+  found.radios.back().registers[0].value.reset();  // "C" gave no answer
   PortScanResult odd;
   odd.port = "COM4";
   odd.outcome = PortScanOutcome::OpenFailed;
@@ -115,11 +119,13 @@ TEST(ScanReport, UnreadRegistersAndOtherOpenFailuresAreShownAsSuch) {
             (std::vector<std::string>{
                 "COM3  Client  4800 baud  channel ?  system ID 7",
                 "COM4  cannot be opened: COM4 (/dev/ttyS3): Input/output error", "COM5  busy"}));
-  auto document = nlohmann::json::parse(cli::ScanReportJson(results));
-  EXPECT_TRUE(document["ports"][1]["radios"][0]["channel"].is_null());
+  const cli::Json document = cli::ScanDocument(results, false);
+  EXPECT_TRUE(document["ports"][1]["radios"][0]["registers"]["channel"].is_null());
   EXPECT_EQ(document["ports"][2]["status"], "busy");
-  EXPECT_EQ(document["ports"][2]["error"], busy.openError);
+  EXPECT_EQ(document["ports"][2]["openError"], busy.openError);
   EXPECT_EQ(document["radiosFound"], 1);
+  EXPECT_EQ(document["command"], "scan");
+  EXPECT_EQ(document["success"], true);
 }
 
 }  // namespace

@@ -8,8 +8,8 @@
 #include <chrono>
 #include <filesystem>
 
-#include "port/serial_port.h"
 #include "link/settings_poll.h"
+#include "port/serial_port.h"
 #include "tests/integration/simulated_link.h"
 #include "tests/support/expected_reports.h"
 #include "tests/support/recording_feedback.h"
@@ -29,7 +29,7 @@ int DescriptorsOn(const std::string& device) {
 
 class PollOnPty : public SimulatedLink {
  protected:
-  void Run(void (SettingsPoll::*operation)(), std::string text = "COM12") {
+  void Run(OperationOutcome (SettingsPoll::*operation)(), std::string text = "COM12") {
     portText = std::move(text);
     SettingsPoll poll(portText, port, SystemClock(), feedback, feedback);
     (poll.*operation)();

@@ -8,6 +8,7 @@
 #include "link/port_scan.h"
 #include "port/serial_port.h"
 #include "tests/integration/simulated_link.h"
+#include "tests/support/scan_summary.h"
 
 namespace zorveth::testing {
 namespace {
@@ -77,10 +78,10 @@ TEST_F(ScanOnPty, FindsEveryRadioAtItsSpeedAndSaysWhyOtherPortsHaveNone) {
                                           {R::Client, 4800, 22, 2, 111}};
   const std::vector<ScannedRadio> at23 = {{R::Server, 2400, 33, 1, 111},
                                           {R::Client, 2400, 33, 2, 111}};
-  EXPECT_EQ(results[0].radios, at21);
-  EXPECT_EQ(results[1].radios, at22);
+  EXPECT_EQ(Summaries(results[0].radios), at21);
+  EXPECT_EQ(Summaries(results[1].radios), at22);
   EXPECT_EQ(results[1].port, "COM22 (pts)");
-  EXPECT_EQ(results[2].radios, at23);
+  EXPECT_EQ(Summaries(results[2].radios), at23);
   const PortScanOutcome outcomes[] = {PortScanOutcome::Found, PortScanOutcome::Found,
                                       PortScanOutcome::Found, PortScanOutcome::NoAnswer,
                                       PortScanOutcome::Busy,  PortScanOutcome::NoSuchPort};

@@ -2,12 +2,12 @@
 // set against the simulator's own log of every byte on the line.
 #include "link/configure.h"
 #include "link/initialize.h"
-#include "port/serial_port.h"
 #include "link/settings_poll.h"
-#include "trace/tracing_port.h"
-#include "trace/wire_trace_format.h"
+#include "port/serial_port.h"
 #include "tests/integration/simulated_link.h"
 #include "tests/support/recording_feedback.h"
+#include "trace/tracing_port.h"
+#include "trace/wire_trace_format.h"
 
 namespace zorveth::testing {
 namespace {
@@ -31,7 +31,7 @@ class TraceOnPty : public SimulatedLink {
       if (!line) continue;
       EXPECT_GE(line->timeMs, lastMs);
       lastMs = line->timeMs;
-      EXPECT_EQ(line->portNumber, kComNumber);
+      EXPECT_EQ(line->port, "COM" + std::to_string(kComNumber));
       if (line->direction != direction) continue;
       for (char c : line->bytes) bytes.emplace_back(c, line->speed);
     }

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "tests/support/fake_radio.h"
+#include "tests/support/scan_summary.h"
 
 namespace zorveth::testing {
 namespace {
@@ -48,7 +49,7 @@ TEST_F(PortScanTest, FindsBothRadiosEachAtItsOwnSpeedAndReadsOnlyThreeRegisters)
   EXPECT_EQ(port.PortNumber(), 5);
   const std::vector<ScannedRadio> expected = {{RadioRole::Server, 9600, 67, 1, 111},
                                               {RadioRole::Client, 2400, 70, 2, 500}};
-  EXPECT_EQ(result.radios, expected);
+  EXPECT_EQ(Summaries(result.radios), expected);
   // The Server as a Server poll finds it, then the Client as a Client poll
   // finds it, every speed from the top.
   EXPECT_EQ(port.Written(38400), "+S\r+C\r+C\r+C\r");
@@ -98,9 +99,9 @@ TEST_F(PortScanTest, RadioWithoutQueryRepliesIsFoundWithUnreadRegisters) {
   PortScanResult result = Scan();
   EXPECT_EQ(result.outcome, PortScanOutcome::Found);
   ASSERT_EQ(result.radios.size(), 1u);
-  EXPECT_EQ(result.radios[0].speed, 38400u);
-  EXPECT_EQ(result.radios[0].channel, kQueryFailed);
-  EXPECT_EQ(result.radios[0].systemId, kQueryFailed);
+  EXPECT_EQ(result.radios[0].answeredAt, 38400u);
+  EXPECT_EQ(result.radios[0].Register("C"), std::nullopt);
+  EXPECT_EQ(result.radios[0].Register("ID"), std::nullopt);
   // The Server is not looked for at slower speeds once it has answered.
   EXPECT_EQ(port.Written(19200), "+C\r+C\r+C\r");
   EXPECT_TRUE(port.Written(38400).ends_with("ATE\r+C\r+C\r+C\r"));
@@ -169,7 +170,7 @@ PortScanResult FoundAt(const std::string& entry, std::uint32_t speed) {
   PortScanResult result;
   result.port = entry;
   result.outcome = PortScanOutcome::Found;
-  result.radios.push_back({RadioRole::Server, speed, 67, 1, 111});
+  result.radios.push_back(FoundRadio(RadioRole::Server, speed, 67, 1, 111));
   return result;
 }
 

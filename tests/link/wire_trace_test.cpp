@@ -3,12 +3,16 @@
 // in-memory log.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+
+#include "link/configure.h"
 #include "link/initialize.h"
 #include "link/settings_poll.h"
-#include "trace/tracing_port.h"
-#include "trace/wire_trace_format.h"
 #include "tests/support/fake_radio.h"
 #include "tests/support/recording_feedback.h"
+#include "trace/tracing_port.h"
+#include "trace/wire_trace_format.h"
 
 namespace zorveth::testing {
 namespace {
@@ -95,28 +99,69 @@ TEST_F(TracedPort, AFailedWriteIsNotRecorded) {
   EXPECT_TRUE(log.Empty());
 }
 
-TEST(WireStep, EveryLineTheOperationsWriteHasItsName) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"+S\r", "escape Server"},
-      {"+C\r", "escape Client"},
-      {"ATE\r", "leave command mode"},
-      {"ATC\r", "query C"},
-      {"ATFP\r", "query FP"},
-      {"ATM\r", "query M"},
-      {"ATID\r", "query ID"},
-      {"ATBA\r", "query BA"},
-      {"ATS\r", "query S"},
-      {"ATREV\r", "query REV"},
-      {"ATC67FP262ID111BA4BR19200\r", "configuration line"},
-      {"ATC25FP262M2ID111BA4DA1TD1BR19200\r", "initialization line"},
-      {"ATC67FP262M1ID111BA4DA1TD1RF3IT0BR19200\r", "initialization line"},
-      {"ATX\r", "send"},
-      {"+S", "send"},
+// The steps come from command mode, not from the bytes: every write of each
+// operation carries the name of what it is, a line written byte by byte
+// included, and the replies take the name of the write before them.
+TEST(WireStep, EveryWriteOfEveryOperationIsNamedByWhatCommandModeSaid) {
+  struct Case {
+    const char* operation;
+    std::function<void(CRadioPort&, Clock&, RecordingFeedback&)> run;
   };
-  for (const auto& [line, step] : cases) EXPECT_STREQ(WireStepOf(line), step) << line;
+  const Case cases[] = {
+      {"poll both",
+       [](CRadioPort& port, Clock& clock, RecordingFeedback& feedback) {
+         std::string text = "COM2";
+         SettingsPoll(text, port, clock, feedback, feedback).PollBoth();
+       }},
+      {"configure",
+       [](CRadioPort& port, Clock& clock, RecordingFeedback& feedback) {
+         RadioConfigurator(port, clock, feedback).ConfigureRadios(LinkChoices{}, {});
+       }},
+      {"init client",
+       [](CRadioPort& port, Clock& clock, RecordingFeedback& feedback) {
+         InitializeRadio(RadioRole::Client, LinkChoices{}, {}, port, clock, feedback);
+       }},
+      {"init server",
+       [](CRadioPort& port, Clock& clock, RecordingFeedback& feedback) {
+         LinkChoices other;
+         other.technology = "Other";
+         InitializeRadio(RadioRole::Server, other, {}, port, clock, feedback);
+       }},
+  };
+  const std::map<std::string, std::string> names = {
+      {"+S\r", "escape Server"}, {"+C\r", "escape Client"},   {"ATE\r", "leave command mode"},
+      {"ATC\r", "query C"},      {"ATFP\r", "query FP"},      {"ATM\r", "query M"},
+      {"ATID\r", "query ID"},    {"ATBA\r", "query BA"},      {"ATS\r", "query S"},
+      {"ATREV\r", "query REV"},  {"Write successful\n\r", ""}};
+  for (const Case& test : cases) {
+    FakeClock clock;
+    FakeSerialPort port(clock);
+    FakeRadio server;
+    FakeRadio client;
+    client.escape = "+C\r";
+    ConnectRadios(port, {&server, &client});
+    WireLog log(clock.NowMs());
+    TracingPort traced(port, clock, log);
+    RecordingFeedback feedback;
+    test.run(traced, clock, feedback);
+    const std::string lineStep =
+        std::string(test.operation) == "configure" ? "configuration line" : "initialization line";
+    std::string lastSent;
+    for (const auto& entry : Parse(log.Text())) {
+      if (entry.direction == WireDirection::Received) {
+        // A reply carries the name of what it answers.
+        EXPECT_EQ(entry.step, lastSent) << test.operation << ": " << entry.bytes;
+        continue;
+      }
+      auto known = names.find(entry.bytes);
+      const std::string expected = known != names.end() ? known->second : lineStep;
+      EXPECT_EQ(entry.step, expected) << test.operation << ": " << entry.bytes;
+      lastSent = entry.step;
+    }
+  }
 }
 
-TEST(WireStep, ALineWrittenByteByByteIsNamedOnceWholeWithItsEcho) {
+TEST(WireStep, ALineWrittenByteByByteIsNamedFromItsFirstByte) {
   FakeClock clock;
   FakeSerialPort port(clock);
   FakeRadio radio;
@@ -174,7 +219,7 @@ TEST(WireTraceText, BytesAreQuotedAsCStringLiterals) {
 }
 
 TEST(WireTraceText, LinesFormatAndParseBack) {
-  WireTraceEntry entry{12345, WireDirection::Received, 9, 19200, "query FP", "262\n\r"};
+  WireTraceEntry entry{12345, WireDirection::Received, "COM9", 19200, "query FP", "262\n\r"};
   const std::string line = FormatWireTraceLine(entry, "poll server", 12000);
   EXPECT_EQ(line, R"(0.345 <- 19200 COM9 poll server: query FP "262\n\r")");
   auto parsed = ParseWireTraceLine(line);
@@ -182,7 +227,7 @@ TEST(WireTraceText, LinesFormatAndParseBack) {
   EXPECT_EQ(parsed->timeMs, 345u);
   EXPECT_EQ(parsed->direction, WireDirection::Received);
   EXPECT_EQ(parsed->speed, 19200u);
-  EXPECT_EQ(parsed->portNumber, 9);
+  EXPECT_EQ(parsed->port, "COM9");
   EXPECT_EQ(parsed->step, "poll server: query FP");
   EXPECT_EQ(parsed->bytes, "262\n\r");
 
@@ -193,7 +238,7 @@ TEST(WireTraceText, LinesFormatAndParseBack) {
   EXPECT_EQ(FormatWireTraceLine(entry, "", 0), R"(75.003 -> 19200 COM9 - "262\n\r")");
   for (const char* bad :
        {"0.1 -> 9600 COM1 x \"a\"", "0.100 => 9600 COM1 x \"a\"", "0.100 -> fast COM1 x \"a\"",
-        "0.100 -> 9600 1 x \"a\"", "0.100 -> 9600 COM1 x a", "0.100 -> 9600 COM1 x\"a\""}) {
+        "0.100 -> 9600 COM1 x a", "0.100 -> 9600 COM1 x\"a\""}) {
     EXPECT_FALSE(ParseWireTraceLine(bad)) << bad;
   }
 }
@@ -202,7 +247,7 @@ TEST(WireLogBounds, KeepsTheLastOperationsOnly) {
   WireLog log(0, 3);
   for (int i = 0; i < 5; ++i) {
     log.BeginOperation("op" + std::to_string(i));
-    log.RecordSent(static_cast<std::uint64_t>(i) * 1000, 1, 9600, "+S\r");
+    log.RecordSent(static_cast<std::uint64_t>(i) * 1000, "COM1", 9600, "escape Server", "+S\r");
   }
   EXPECT_EQ(log.OperationCount(), 3u);
   const auto lines = Parse(log.Text());
@@ -218,12 +263,12 @@ TEST(WireLogBounds, StaysWithinItsMemoryBudget) {
   constexpr std::size_t kBudget = 64 * 1024;
   WireLog log(0, 20, kBudget);
   log.BeginOperation("old");
-  log.RecordSent(0, 1, 9600, std::string(1000, 'x'));
+  log.RecordSent(0, "COM1", 9600, "send", std::string(1000, 'x'));
   // An operation that outgrows the budget on its own pushes out the older
   // ones and then keeps its beginning.
   log.BeginOperation("flood");
   for (std::uint64_t t = 0; t < 100000; ++t) {
-    log.RecordReceived(t * 10, 1, 9600, static_cast<std::uint8_t>(t % 256));
+    log.RecordReceived(t * 10, "COM1", 9600, static_cast<std::uint8_t>(t % 256));
     EXPECT_LE(log.MemoryUse(), kBudget);
   }
   EXPECT_EQ(log.OperationCount(), 1u);
@@ -237,7 +282,8 @@ TEST(WireLogBounds, StaysWithinItsMemoryBudget) {
   WireLog bounded(0);
   for (int i = 0; i < 40; ++i) {
     bounded.BeginOperation("poll both");
-    for (int j = 0; j < 2000; ++j) bounded.RecordSent(0, 1, 38400, std::string(40, 'A'));
+    for (int j = 0; j < 2000; ++j)
+      bounded.RecordSent(0, "COM1", 38400, "send", std::string(40, 'A'));
   }
   EXPECT_LE(bounded.MemoryUse(), WireLog::kDefaultMaxBytes);
   EXPECT_LE(bounded.OperationCount(), WireLog::kDefaultMaxOperations);

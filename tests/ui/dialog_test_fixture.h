@@ -31,7 +31,7 @@ class DialogTest : public ::testing::Test {
     client.escape = "+C\r";
     client.registers["M"] = "2";
     services.clock = &clock;
-    services.createPort = [this] {
+    services.createPort = [this](const std::string&) {
       auto port = std::make_unique<RecordedPort>(clock, *this);
       zorveth::testing::ConnectRadios(*port, {&server, &client});
       ++portsMade;
