@@ -35,6 +35,15 @@ inline constexpr int kSystemCommandMask = 0xFFF0;
 // The main dialog's extras, after "About" in the same menu.
 inline constexpr int kSystemMenuSaveWireLog = 0x20;
 inline constexpr int kSystemMenuFindRadios = 0x30;
+inline constexpr int kSystemMenuSaveProfile = 0x40;
+inline constexpr int kSystemMenuApplyProfile = 0x50;
+inline constexpr int kSystemMenuSignalMonitor = 0x60;
+
+// The extras' own windows: each has a template number and a range of
+// control ids of its own.
+inline constexpr int kFindRadiosDialogId = 150;     // controls 1100-1119
+inline constexpr int kApplyProfileDialogId = 151;   // controls 1120-1139
+inline constexpr int kSignalMonitorDialogId = 152;  // controls 1140-1159
 
 // Poll dialog.
 inline constexpr int kResultList = 1020;
