@@ -23,8 +23,12 @@ class CancellablePort : public ForwardingPort {
  public:
   static constexpr std::uint32_t kLeaveTimeoutMs = 400;
 
+  // Also hands the token to the ports below, so their own blocking waits
+  // end on it too.
   CancellablePort(CRadioPort& inner, Clock& clock, const CancellationToken& token)
-      : ForwardingPort(inner), m_clock(clock), m_token(token) {}
+      : ForwardingPort(inner), m_clock(clock), m_token(token) {
+    inner.WakeOn(&token);
+  }
 
   std::int16_t Close() override;
   std::int16_t Write(const void* data, std::int16_t length) override;

@@ -11,6 +11,7 @@ std::int16_t CComPort::Open() {
     if (!m_network || m_network->Address().url != address->url) {
       if (m_network && m_active == m_network.get()) m_network->Close();
       m_network = std::make_unique<CNetworkPort>(*address);
+      m_network->WakeOn(m_wakeOn);
     }
     next = m_network.get();
   }
@@ -18,6 +19,12 @@ std::int16_t CComPort::Open() {
   m_active = next;
   m_active->SetParams(m_portNumber, m_speed);
   return m_active->Open();
+}
+
+void CComPort::WakeOn(const CancellationToken* token) {
+  m_wakeOn = token;
+  m_serial.WakeOn(token);
+  if (m_network) m_network->WakeOn(token);
 }
 
 }  // namespace zorveth

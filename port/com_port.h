@@ -29,8 +29,10 @@ class CComPort : public CPortWithParams {
   bool Purge() override { return m_active->Purge(); }
   std::string LastOpenError() const override { return m_active->LastOpenError(); }
   OpenFailure LastOpenFailure() const override { return m_active->LastOpenFailure(); }
+  void WakeOn(const CancellationToken* token) override;
 
  private:
+  const CancellationToken* m_wakeOn = nullptr;
   CSerialPort m_serial;
   std::unique_ptr<CNetworkPort> m_network;
   CRadioPort* m_active = &m_serial;

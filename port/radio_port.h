@@ -7,6 +7,8 @@
 
 namespace zorveth {
 
+class CancellationToken;
+
 // Status codes of the port operations (16-bit signed, 0 is success).
 inline constexpr std::int16_t kPortOk = 0;
 inline constexpr std::int16_t kPortWriteFailed = -100;
@@ -84,6 +86,12 @@ class CRadioPort {
   // Told by the command-mode primitives what the protocol is doing; a
   // device ignores it, a port in between may listen and passes it on.
   virtual void NoteStep(const LinkStep& /*step*/) {}
+
+  // The token whose setting ends the port's own blocking waits early (a
+  // write that cannot go out, a connect, a name lookup): the call then
+  // fails as it would on its time-out. nullptr: none. The token outlives
+  // the port's use of it.
+  virtual void WakeOn(const CancellationToken* /*token*/) {}
 };
 
 // A port that keeps its own port number and speed for the next Open (every
@@ -126,6 +134,7 @@ class ForwardingPort : public CRadioPort {
   OpenFailure LastOpenFailure() const override { return m_inner.LastOpenFailure(); }
   std::string Name() const override { return m_inner.Name(); }
   void NoteStep(const LinkStep& step) override { m_inner.NoteStep(step); }
+  void WakeOn(const CancellationToken* token) override { m_inner.WakeOn(token); }
 
  protected:
   CRadioPort& Inner() const { return m_inner; }
