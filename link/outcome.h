@@ -29,6 +29,9 @@ struct RegisterReading {
 
 // One speed a radio was looked for at.
 struct SpeedTried {
+  // Not explicit: a speed alone, {speed}, is one that was tried and opened.
+  SpeedTried(std::uint32_t speedTried = 0) : speed(speedTried) {}
+
   std::uint32_t speed = 0;
   // False when the port would not open at this speed; then why.
   bool opened = true;
