@@ -29,6 +29,7 @@ class CComPort : public CPortWithParams {
   bool Purge() override { return m_active->Purge(); }
   std::string LastOpenError() const override { return m_active->LastOpenError(); }
   OpenFailure LastOpenFailure() const override { return m_active->LastOpenFailure(); }
+  bool WriteStalled() const override { return m_active->WriteStalled(); }
   void WakeOn(const CancellationToken* token) override;
 
  private:

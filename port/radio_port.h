@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -17,6 +18,14 @@ inline constexpr std::int16_t kPortCloseFailed = -102;
 
 // How long ReadByte waits for a byte before it gives up.
 inline constexpr std::uint32_t kReadByteTimeoutMs = 50;
+// What a write may take beyond its bytes' own time on the wire before the
+// device counts as having stopped accepting data.
+inline constexpr std::uint32_t kWriteGraceMs = 1000;
+
+// Ten bits a byte (start, eight data, stop) at the line speed, rounded up.
+constexpr std::uint32_t WireTimeMs(std::size_t bytes, std::uint32_t speed) {
+  return speed == 0 ? 0 : static_cast<std::uint32_t>((bytes * 10 * 1000 + speed - 1) / speed);
+}
 
 // Why an Open failed, as far as a caller acts on it: a scan for radios
 // reports a busy port differently from one it may not use or that is gone.
@@ -63,7 +72,9 @@ class CRadioPort {
   virtual std::int16_t Open() = 0;
   // kPortOk, or kPortCloseFailed when nothing was open or the system refused.
   virtual std::int16_t Close() = 0;
-  // Writes length bytes (0 to 32767): kPortOk or kPortWriteFailed.
+  // Writes length bytes (0 to 32767): kPortOk or kPortWriteFailed. A
+  // device that stops taking data (hardware handshake held off, a wedged
+  // adapter) fails the write after the bytes' wire time and kWriteGraceMs.
   virtual std::int16_t Write(const void* data, std::int16_t length) = 0;
   // 1 when a byte arrived and was stored in *byte; 0 on time-out or failure,
   // leaving *byte untouched.
@@ -78,6 +89,10 @@ class CRadioPort {
   virtual OpenFailure LastOpenFailure() const {
     return LastOpenError().empty() ? OpenFailure::None : OpenFailure::Other;
   }
+
+  // Whether the last Write failed because the device stopped accepting
+  // data within its time, rather than because it failed outright.
+  virtual bool WriteStalled() const { return false; }
 
   // The port's name as the user gave it ("COM3", "rfc2217://10.0.0.5:4001"),
   // for traces and messages.
@@ -133,6 +148,7 @@ class ForwardingPort : public CRadioPort {
   std::string LastOpenError() const override { return m_inner.LastOpenError(); }
   OpenFailure LastOpenFailure() const override { return m_inner.LastOpenFailure(); }
   std::string Name() const override { return m_inner.Name(); }
+  bool WriteStalled() const override { return m_inner.WriteStalled(); }
   void NoteStep(const LinkStep& step) override { m_inner.NoteStep(step); }
   void WakeOn(const CancellationToken* token) override { m_inner.WakeOn(token); }
 

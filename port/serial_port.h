@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "port/cancellation.h"
 #include "port/radio_port.h"
 
 namespace zorveth {
@@ -35,6 +36,10 @@ class CSerialPort : public CPortWithParams {
   // "COM33 (/dev/ttyUSB0): Permission denied; is your user in the dialout group?"
   std::string LastOpenError() const override { return m_lastOpenError; }
   OpenFailure LastOpenFailure() const override { return m_lastOpenFailure; }
+  bool WriteStalled() const override { return m_writeStalled; }
+  // A write waiting for a device that takes no data gives up soon after
+  // the token is set (POSIX; on Windows the write's own time-out ends it).
+  void WakeOn(const CancellationToken* token) override { m_wakeOn = token; }
 
   NativeHandle Handle() const { return m_handle; }
   // Set by every Open, cleared by the first Write that manages to apply the
@@ -48,6 +53,8 @@ class CSerialPort : public CPortWithParams {
 
   NativeHandle m_handle = kInvalidHandle;
   bool m_timeoutsPending = false;
+  bool m_writeStalled = false;
+  const CancellationToken* m_wakeOn = nullptr;
   std::string m_lastOpenError;
   OpenFailure m_lastOpenFailure = OpenFailure::None;
   std::unique_ptr<DeviceState> m_device;

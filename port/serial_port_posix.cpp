@@ -10,6 +10,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -95,9 +96,8 @@ const char* SetRawLine(int fd, speed_t speed) {
       tcsetattr(fd, TCSANOW, &tio) != 0) {
     return "cannot set line settings: ";
   }
-  // Blocking writes from here on; reads wait in poll() only.
-  int flags = fcntl(fd, F_GETFL);
-  if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  // The descriptor stays non-blocking: reads and writes both wait in
+  // poll(), against deadlines of their own.
   return nullptr;
 }
 
@@ -109,6 +109,85 @@ bool LowerModemLines(int fd) {
   if (ioctl(fd, TIOCMGET, &lines) != 0) return false;
   ModemBits(fd, TIOCMBIC, TIOCM_DTR | TIOCM_RTS);
   return true;
+}
+
+// The time a write may take. An interrupt shortens it to a last moment, so
+// a stalled device cannot hold the interrupt up, while a line on a device
+// that takes data still goes out whole.
+class WriteDeadline {
+ public:
+  static constexpr std::int64_t kAfterInterruptMs = 250;
+
+  WriteDeadline(std::int64_t atMs, const CancellationToken* token) : m_atMs(atMs), m_token(token) {}
+
+  // Waits until fd can take data; false once the deadline has passed.
+  bool WaitWritable(int fd) {
+    for (;;) {
+      const std::int64_t now = MonotonicMs();
+      if (now >= m_atMs) return m_passed = true, false;
+      struct pollfd fds[2] = {{fd, POLLOUT, 0}, {-1, POLLIN, 0}};
+      if (m_token && !m_woken) fds[1].fd = static_cast<int>(m_token->WakeHandle());
+      int ready = ::poll(fds, 2, static_cast<int>(m_atMs - now));
+      if (ready < 0 && errno != EINTR) return false;
+      if (ready > 0 && fds[1].revents != 0) {
+        m_woken = true;
+        m_atMs = std::min(m_atMs, MonotonicMs() + kAfterInterruptMs);
+      }
+      if (ready > 0 && fds[0].revents != 0) return true;
+    }
+  }
+  std::int64_t RemainingMs() const { return m_atMs - MonotonicMs(); }
+  void Expire() { m_passed = true; }
+  bool Passed() const { return m_passed; }
+
+ private:
+  std::int64_t m_atMs;
+  const CancellationToken* m_token;
+  bool m_woken = false;
+  bool m_passed = false;
+};
+
+// Writes every byte, or gives up at the deadline or on a failure.
+bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t remaining, WriteDeadline& deadline) {
+  while (remaining > 0) {
+    ssize_t written = ::write(fd, bytes, remaining);
+    if (written > 0) {
+      bytes += written;
+      remaining -= static_cast<std::size_t>(written);
+      continue;
+    }
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return false;
+    if (!deadline.WaitWritable(fd)) return false;
+  }
+  return true;
+}
+
+// Waits until the driver has sent everything, within the deadline. Where
+// the driver cannot say how much it holds, tcdrain does the waiting.
+bool DrainBy(int fd, std::uint32_t speed, WriteDeadline& deadline) {
+  for (;;) {
+    int pending = 0;
+    if (ioctl(fd, TIOCOUTQ, &pending) != 0) {
+      while (tcdrain(fd) != 0 && errno == EINTR) {
+      }
+      return true;
+    }
+    if (pending == 0) {
+      // The last byte may still be in the UART's shift register.
+      while (tcdrain(fd) != 0 && errno == EINTR) {
+      }
+      return true;
+    }
+    const std::int64_t left = deadline.RemainingMs();
+    if (left <= 0) {
+      deadline.Expire();
+      return false;
+    }
+    const std::int64_t pause =
+        std::clamp<std::int64_t>(WireTimeMs(static_cast<std::size_t>(pending), speed), 1, left);
+    SleepUntil(MonotonicMs() + pause);
+  }
 }
 
 OpenFailure OpenFailureOf(int error) {
@@ -198,6 +277,7 @@ std::int16_t CSerialPort::Close() {
 }
 
 std::int16_t CSerialPort::Write(const void* data, std::int16_t length) {
+  m_writeStalled = false;
   if (m_handle == kInvalidHandle) return kPortWriteFailed;
   int fd = static_cast<int>(m_handle);
   if (m_timeoutsPending) {
@@ -210,27 +290,19 @@ std::int16_t CSerialPort::Write(const void* data, std::int16_t length) {
     m_timeoutsPending = false;
   }
   if (length < 0) return kPortWriteFailed;
+  const std::size_t total = static_cast<std::size_t>(length);
+  WriteDeadline deadline(MonotonicMs() + WireTimeMs(total, m_speed) + kWriteGraceMs, m_wakeOn);
   if (m_device->rtsWhileSending) ModemBits(fd, TIOCMBIS, TIOCM_RTS);
-  const auto* bytes = static_cast<const std::uint8_t*>(data);
-  std::size_t remaining = static_cast<std::size_t>(length);
-  bool ok = true;
-  while (remaining > 0) {
-    ssize_t written = ::write(fd, bytes, remaining);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    bytes += written;
-    remaining -= static_cast<std::size_t>(written);
+  bool ok = WriteAll(fd, static_cast<const std::uint8_t*>(data), total, deadline);
+  // Drop RTS only once the last byte has left the UART.
+  if (ok && m_device->rtsWhileSending) ok = DrainBy(fd, m_speed, deadline);
+  if (!ok && deadline.Passed()) {
+    // What a stalled device still holds must not reach the radios later,
+    // as the tail of a line nobody waits for any more.
+    m_writeStalled = true;
+    tcflush(fd, TCOFLUSH);
   }
-  if (m_device->rtsWhileSending) {
-    // Drop RTS only once the last byte has left the UART: a drain cut short
-    // by a signal (an interrupt the operation will act on) is resumed.
-    while (tcdrain(fd) != 0 && errno == EINTR) {
-    }
-    ModemBits(fd, TIOCMBIC, TIOCM_RTS);
-  }
+  if (m_device->rtsWhileSending) ModemBits(fd, TIOCMBIC, TIOCM_RTS);
   return ok ? kPortOk : kPortWriteFailed;
 }
 

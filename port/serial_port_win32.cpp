@@ -3,6 +3,7 @@
 // read time-out set with COMMTIMEOUTS.
 #include "port/serial_port_win32.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -164,24 +165,34 @@ std::int16_t CSerialPort::Close() {
 }
 
 std::int16_t CSerialPort::Write(const void* data, std::int16_t length) {
+  m_writeStalled = false;
   HANDLE handle = AsHandle(m_handle);
   if (m_timeoutsPending) {
     // A one-byte read returns as soon as the byte is there, else after
-    // 50 ms; the write time-outs stay as the driver has them.
+    // 50 ms. A write may take its bytes' wire time and a second more: a
+    // device that takes no data (CTS held low, a wedged adapter) then fails
+    // it instead of holding the operation for ever.
     COMMTIMEOUTS timeouts{};
     if (!GetCommTimeouts(handle, &timeouts)) return kPortWriteFailed;
     timeouts.ReadIntervalTimeout = 0;
     timeouts.ReadTotalTimeoutMultiplier = 0;
     timeouts.ReadTotalTimeoutConstant = kReadTimeoutMs;
+    timeouts.WriteTotalTimeoutMultiplier = std::max<DWORD>(1, WireTimeMs(1, m_speed));
+    timeouts.WriteTotalTimeoutConstant = kWriteGraceMs;
     if (!SetCommTimeouts(handle, &timeouts)) return kPortWriteFailed;
     m_timeoutsPending = false;
   }
   if (length < 0) return kPortWriteFailed;
   DWORD written = 0;
-  if (!WriteFile(handle, data, static_cast<DWORD>(length), &written, nullptr)) {
-    return kPortWriteFailed;
+  const BOOL ok = WriteFile(handle, data, static_cast<DWORD>(length), &written, nullptr);
+  if (ok && written == static_cast<DWORD>(length)) return kPortOk;
+  if (ok || GetLastError() == ERROR_COUNTER_TIMEOUT) {
+    // Timed out with bytes still queued: they must not reach the radios
+    // later as the tail of a line nobody waits for any more.
+    m_writeStalled = true;
+    PurgeComm(handle, PURGE_TXABORT | PURGE_TXCLEAR);
   }
-  return kPortOk;
+  return kPortWriteFailed;
 }
 
 std::int16_t CSerialPort::ReadByte(std::uint8_t* byte) {
