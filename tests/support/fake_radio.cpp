@@ -2,6 +2,14 @@
 
 namespace zorveth::testing {
 
+void FakeRadio::SendPrompt(FakeSerialPort& port) const {
+  if (prompt.empty()) return;
+  const std::uint64_t delay = promptDelayMs.value_or(replyDelayMs);
+  if (!promptRestDelayMs) return port.Send(prompt, delay);
+  port.Send(prompt.substr(0, 1), delay);
+  port.Send(prompt.substr(1), delay + *promptRestDelayMs);
+}
+
 void FakeRadio::Hear(FakeSerialPort& port, const std::string& bytes, std::uint32_t lineSpeed) {
   if (!powered || lineSpeed != speed) return;
   for (char c : bytes) {
@@ -16,7 +24,7 @@ void FakeRadio::Hear(FakeSerialPort& port, const std::string& bytes, std::uint32
         }
         inCommandMode = true;
         ++promptsGiven;
-        if (!prompt.empty()) port.Send(prompt, promptDelayMs.value_or(replyDelayMs));
+        SendPrompt(port);
       }
       continue;
     }
@@ -29,7 +37,7 @@ void FakeRadio::Hear(FakeSerialPort& port, const std::string& bytes, std::uint32
     linesHeard.push_back(line);
     if (line + "\r" == escape) {
       ++promptsGiven;
-      port.Send(prompt, promptDelayMs.value_or(replyDelayMs));
+      SendPrompt(port);
       continue;
     }
     if (line == "ATE") {

@@ -32,6 +32,9 @@ struct FakeRadio {
   std::optional<std::uint64_t> promptDelayMs;
   std::optional<std::uint64_t> lineReplyDelayMs;
   std::optional<std::uint64_t> exitDelayMs;
+  // When set, the prompt's first character comes on time and the rest after
+  // this delay.
+  std::optional<std::uint64_t> promptRestDelayMs;
   // Escapes heard but not answered before the radio answers one.
   int escapesIgnored = 0;
 
@@ -41,6 +44,7 @@ struct FakeRadio {
   int promptsGiven = 0;
 
   void Hear(FakeSerialPort& port, const std::string& bytes, std::uint32_t lineSpeed);
+  void SendPrompt(FakeSerialPort& port) const;
 };
 
 // Routes every write to each radio of the pair.

@@ -34,7 +34,13 @@ std::int16_t FakeSerialPort::Close() {
 std::int16_t FakeSerialPort::Write(const void* data, std::int16_t length) {
   std::string bytes(static_cast<const char*>(data), static_cast<std::size_t>(length));
   Record("write " + bytes);
+  m_writeStalled = false;
   if (!m_open) return kPortWriteFailed;
+  if (stallWrites) {
+    m_fakeClock.Advance(WireTimeMs(bytes.size(), m_openSpeed) + kWriteGraceMs);
+    m_writeStalled = true;
+    return kPortWriteFailed;
+  }
   m_timeoutsPending = false;
   m_writes.emplace_back(m_openSpeed, bytes);
   if (m_responder) m_responder(*this, bytes, m_openSpeed);
@@ -43,13 +49,13 @@ std::int16_t FakeSerialPort::Write(const void* data, std::int16_t length) {
 
 std::int16_t FakeSerialPort::ReadByte(std::uint8_t* byte) {
   std::uint64_t now = m_fakeClock.NowMs();
-  if (m_open && !m_rx.empty() && m_rx.front().at < now + 50) {
+  if (m_open && !m_rx.empty() && m_rx.front().at < now + readSliceMs) {
     if (m_rx.front().at > now) m_fakeClock.Advance(m_rx.front().at - now);
     *byte = m_rx.front().byte;
     m_rx.pop_front();
     return 1;
   }
-  m_fakeClock.Advance(50);
+  m_fakeClock.Advance(readSliceMs);
   return 0;
 }
 

@@ -13,7 +13,7 @@ namespace zorveth::testing {
 
 // A port on a fake clock. What the radio "sends" is queued with the
 // time it becomes readable; ReadByte advances the clock like the real port
-// (to the byte's arrival, or by the 50 ms read time-out). Every operation is
+// (to the byte's arrival, or by the port's read time-out). Every operation is
 // recorded with its time so tests can check order and timing exactly.
 class FakeSerialPort : public CPortWithParams {
  public:
@@ -42,6 +42,13 @@ class FakeSerialPort : public CPortWithParams {
   // Opens fail at these speeds (e.g. a reopen that goes wrong).
   std::vector<std::uint32_t> failOpenAt;
   bool failAllOpens = false;
+  // Writes fail after their wire time and the grace, as on a device that
+  // stopped taking data.
+  bool stallWrites = false;
+  bool WriteStalled() const override { return m_writeStalled; }
+  // How long a read with nothing to read takes: the port's read time-out,
+  // or less for a port whose reads come back early.
+  std::uint32_t readSliceMs = kReadByteTimeoutMs;
   // What a failed open reports as its kind.
   OpenFailure failureKind = OpenFailure::Other;
 
@@ -71,6 +78,7 @@ class FakeSerialPort : public CPortWithParams {
   std::vector<Event> m_events;
   std::vector<std::pair<std::uint32_t, std::string>> m_writes;
   bool m_timeoutsPending = false;
+  bool m_writeStalled = false;
   bool m_open = false;
   std::uint32_t m_openSpeed = 0;
   int m_openCount = 0;
