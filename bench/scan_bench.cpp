@@ -44,9 +44,10 @@ bool Scan(const std::vector<sim::PairConfig>& pairs, const std::filesystem::path
   }
   std::mutex cpuMutex;
   double workerCpuMs = 0;
-  auto timedScanner = [&](const std::string& entry, const CancellationToken& token) {
+  auto timedScanner = [&](const std::string& entry, const CancellationToken& token,
+                          const ScanProgress& progress) {
     const double start = OperationTimer::ThreadCpuMs();
-    PortScanResult result = ScanComPort(entry, token);
+    PortScanResult result = ScanComPort(entry, token, progress);
     std::lock_guard lock(cpuMutex);
     workerCpuMs += OperationTimer::ThreadCpuMs() - start;
     return result;

@@ -29,23 +29,33 @@ PortScanOutcome OutcomeOf(OpenFailure failure) {
   return PortScanOutcome::OpenFailed;
 }
 
-// One role at one speed. False when the port did not open (the result then
-// says why) or the radio gave no prompt; the port is closed on every path.
+// Where a port's search stands while it runs.
+struct PortSearch {
+  bool anyOpened = false;
+  bool stalled = false;
+  OpenFailure lastFailure = OpenFailure::None;
+};
+
+// One role at one speed. False when the port did not open (the radio's
+// speeds tried say why) or the radio gave no prompt; the port is closed on
+// every path.
 bool TryRadio(CRadioPort& port, Clock& clock, RadioOutcome& radio, std::uint32_t speed,
-              PortScanResult& result, bool& openFailed) {
+              PortScanResult& result, PortSearch& search) {
   port.SetParams(result.portNumber, speed);
   ScopedPortClose portClose(port);
   radio.tried.push_back({speed});
   if (port.Open() != kPortOk) {
-    openFailed = true;
     radio.tried.back().opened = false;
     radio.tried.back().openFailure = port.LastOpenFailure();
     radio.tried.back().openError = port.LastOpenError();
     result.openError = port.LastOpenError();
-    if (result.radios.empty()) result.outcome = OutcomeOf(port.LastOpenFailure());
+    search.lastFailure = port.LastOpenFailure();
     return false;
   }
-  if (!EnterCommandModeAsPoll(port, clock, radio.role)) return false;
+  search.anyOpened = true;
+  const bool answered = EnterCommandModeAsPoll(port, clock, radio.role);
+  if (port.WriteStalled()) search.stalled = true;
+  if (!answered) return false;
   radio.answeredAt = speed;
   radio.exit = ExitState::NotConfirmed;
   SettleAfterPrompt(clock, radio.role);
@@ -54,7 +64,24 @@ bool TryRadio(CRadioPort& port, Clock& clock, RadioOutcome& radio, std::uint32_t
   // What was found counts even if the port is lost afterwards.
   result.radios.push_back(radio);
   result.radios.back().exit = LeaveCommandModeAsPoll(port, clock, radio.role);
+  if (port.WriteStalled()) search.stalled = true;
   return true;
+}
+
+PortScanOutcome OutcomeOfSearch(const PortScanResult& result, const PortSearch& search) {
+  if (!result.radios.empty()) return PortScanOutcome::Found;
+  if (search.stalled) return PortScanOutcome::Stalled;
+  if (search.anyOpened) return PortScanOutcome::NoAnswer;
+  return OutcomeOf(search.lastFailure);
+}
+
+std::string RadioFoundText(const RadioOutcome& radio) {
+  auto value = [&](std::string_view name) {
+    const auto found = radio.Register(name);
+    return found ? std::to_string(*found) : std::string("?");
+  };
+  return std::string(RoleName(radio.role)) + " at " + std::to_string(radio.answeredAt.value_or(0)) +
+         " baud, channel " + value("C") + ", system ID " + value("ID");
 }
 
 }  // namespace
@@ -73,38 +100,54 @@ const char* OutcomeText(PortScanOutcome outcome) {
       return "permission denied";
     case PortScanOutcome::OpenFailed:
       return "cannot be opened";
+    case PortScanOutcome::Stalled:
+      return "stopped accepting data";
+    case PortScanOutcome::CutShort:
+      return "cut short";
     case PortScanOutcome::Cancelled:
       return "interrupted";
   }
   return "";
 }
 
-PortScanResult ScanPort(const std::string& portEntry, CRadioPort& port, Clock& clock) {
+PortScanResult ScanPort(const std::string& portEntry, CRadioPort& port, Clock& clock,
+                        const ScanProgress& progress) {
   PortScanResult result;
   result.port = portEntry;
   result.portNumber = PortNumberFromText(portEntry);
-  result.outcome = PortScanOutcome::NoAnswer;
+  PortSearch search;
   try {
-    bool openFailed = false;
     for (RadioRole role : {RadioRole::Server, RadioRole::Client}) {
       RadioOutcome radio;
       radio.role = role;
       for (std::uint32_t speed : kPollSpeeds) {
-        if (TryRadio(port, clock, radio, speed, result, openFailed) || openFailed) break;
+        if (progress) progress("searching " + std::to_string(speed) + " baud...");
+        // Nothing more goes out on a device that stopped taking data.
+        if (TryRadio(port, clock, radio, speed, result, search) || search.stalled) break;
       }
-      if (openFailed) break;
+      if (search.stalled) break;
     }
   } catch (const OperationCancelled&) {
     // The port was closed while unwinding out of TryRadio.
     result.outcome = PortScanOutcome::Cancelled;
+    if (progress) progress(PortStatusText(result));
     return result;
   }
-  // What was found counts even when the port was lost afterwards.
-  if (!result.radios.empty()) result.outcome = PortScanOutcome::Found;
+  result.outcome = OutcomeOfSearch(result, search);
+  if (progress) progress(PortStatusText(result));
   return result;
 }
 
-PortScanResult ScanComPort(const std::string& portEntry, const CancellationToken& token) {
+std::string PortStatusText(const PortScanResult& result) {
+  std::string text;
+  for (const RadioOutcome& radio : result.radios) {
+    text += (text.empty() ? "" : "; ") + RadioFoundText(radio);
+  }
+  return text.empty() ? OutcomeText(result.outcome) : text;
+}
+
+PortScanResult ScanComPort(const std::string& portEntry, const CancellationToken& token,
+                           const ScanProgress& progress) {
   if (token.IsCancelled()) {
     PortScanResult result;
     result.port = portEntry;
@@ -117,12 +160,17 @@ PortScanResult ScanComPort(const std::string& portEntry, const CancellationToken
   // everything the scan waits for goes through the cancellable one.
   CancellablePort port(*device, SystemClock(), token);
   CancellableClock clock(SystemClock(), token);
-  return ScanPort(portEntry, port, clock);
+  return ScanPort(portEntry, port, clock, progress);
 }
 
 PortScan::PortScan(std::vector<std::string> ports, const CancellationToken& token,
-                   PortScanner scanner)
-    : m_ports(std::move(ports)), m_token(token), m_scanner(std::move(scanner)) {
+                   PortScanner scanner, PortScanProgress progress,
+                   std::chrono::milliseconds timeLimit)
+    : m_ports(std::move(ports)),
+      m_token(token),
+      m_scanner(std::move(scanner)),
+      m_progress(std::move(progress)) {
+  if (m_token.IsCancelled()) m_stop.Cancel();
   m_results.resize(m_ports.size());
   m_workers.reserve(m_ports.size());
   for (std::size_t i = 0; i < m_ports.size(); ++i) {
@@ -138,10 +186,32 @@ PortScan::PortScan(std::vector<std::string> ports, const CancellationToken& toke
       ++m_done;
     }
   }
+  const auto limit = std::chrono::steady_clock::now() + timeLimit;
+  try {
+    m_watcher = std::thread(&PortScan::Watch, this, limit);
+  } catch (const std::system_error&) {
+    // Without a watcher the scan still ends: every port's own waits are
+    // bounded.
+  }
 }
 
 PortScan::~PortScan() {
+  m_stop.Cancel();
   JoinAll();
+}
+
+void PortScan::Watch(std::chrono::steady_clock::time_point limit) {
+  std::unique_lock lock(m_mutex);
+  while (m_done < m_ports.size()) {
+    if (m_token.IsCancelled()) break;
+    if (std::chrono::steady_clock::now() >= limit) {
+      m_timedOut = true;
+      break;
+    }
+    m_doneChanged.wait_for(lock, std::chrono::milliseconds(20));
+  }
+  lock.unlock();
+  m_stop.Cancel();
 }
 
 void PortScan::RunWorker(std::size_t index) {
@@ -155,7 +225,11 @@ void PortScan::RunWorker(std::size_t index) {
     result.openError = why;
   };
   try {
-    result = m_scanner(m_ports[index], m_token);
+    ScanProgress progress;
+    if (m_progress) {
+      progress = [this, index](const std::string& status) { m_progress(index, status); };
+    }
+    result = m_scanner(m_ports[index], m_stop, progress);
   } catch (const std::exception& error) {
     failed(error.what());
   } catch (...) {
@@ -178,18 +252,24 @@ void PortScan::JoinAll() {
   for (std::thread& worker : m_workers) {
     if (worker.joinable()) worker.join();
   }
+  if (m_watcher.joinable()) m_watcher.join();
 }
 
 std::vector<PortScanResult> PortScan::Results() {
   JoinAll();
+  if (m_timedOut) {
+    for (PortScanResult& result : m_results) {
+      if (result.outcome == PortScanOutcome::Cancelled) result.outcome = PortScanOutcome::CutShort;
+    }
+  }
   return std::move(m_results);
 }
 
 std::vector<PortScanResult> ScanPorts(const std::vector<std::string>& ports,
                                       const CancellationToken& token,
                                       const std::function<void()>& whileWaiting,
-                                      PortScanner scanner) {
-  PortScan scan(ports, token, std::move(scanner));
+                                      PortScanner scanner, PortScanProgress progress) {
+  PortScan scan(ports, token, std::move(scanner), std::move(progress));
   if (whileWaiting) {
     while (!scan.WaitFor(kWaitSlice)) whileWaiting();
   }

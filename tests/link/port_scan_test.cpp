@@ -22,7 +22,7 @@ class PortScanTest : public ::testing::Test {
     ConnectRadios(port, {&server, &client});
   }
   PortScanResult Scan(const std::string& entry = "COM5 (pts/3)") {
-    return ScanPort(entry, port, clock);
+    return ScanPort(entry, port, clock, [this](const std::string& s) { statuses.push_back(s); });
   }
   // Time of the first event with this text, since the clock's start.
   std::uint64_t TimeOf(const std::string& what) const {
@@ -37,6 +37,7 @@ class PortScanTest : public ::testing::Test {
   FakeSerialPort port{clock};
   FakeRadio server;
   FakeRadio client;
+  std::vector<std::string> statuses;
 };
 
 TEST_F(PortScanTest, FindsBothRadiosEachAtItsOwnSpeedAndReadsOnlyThreeRegisters) {
@@ -57,6 +58,19 @@ TEST_F(PortScanTest, FindsBothRadiosEachAtItsOwnSpeedAndReadsOnlyThreeRegisters)
   EXPECT_EQ(port.Written(9600), "+S\rATC\rATM\rATID\rATE\r+C\r+C\r+C\r");
   EXPECT_EQ(port.Written(4800), "+C\r+C\r+C\r");
   EXPECT_EQ(port.Written(2400), "+C\rATC\rATM\rATID\rATE\r");
+  // Progress at every speed tried, then what was found.
+  const std::vector<std::string> said = {
+      "searching 38400 baud...",
+      "searching 19200 baud...",
+      "searching 9600 baud...",
+      "searching 38400 baud...",
+      "searching 19200 baud...",
+      "searching 9600 baud...",
+      "searching 4800 baud...",
+      "searching 2400 baud...",
+      "Server at 9600 baud, channel 67, system ID 111; Client at 2400 baud, channel 70, system "
+      "ID 500"};
+  EXPECT_EQ(statuses, said);
   EXPECT_FALSE(port.IsOpen());
   EXPECT_FALSE(server.inCommandMode);
   EXPECT_FALSE(client.inCommandMode);
@@ -107,7 +121,7 @@ TEST_F(PortScanTest, RadioWithoutQueryRepliesIsFoundWithUnreadRegisters) {
   EXPECT_TRUE(port.Written(38400).ends_with("ATE\r+C\r+C\r+C\r"));
 }
 
-TEST_F(PortScanTest, PortThatDoesNotOpenIsGivenUpAtOnceAndSaysWhy) {
+TEST_F(PortScanTest, PortThatOpensAtNoSpeedSaysWhyAndSendsNothing) {
   const std::pair<OpenFailure, PortScanOutcome> cases[] = {
       {OpenFailure::Busy, PortScanOutcome::Busy},
       {OpenFailure::AccessDenied, PortScanOutcome::AccessDenied},
@@ -121,24 +135,43 @@ TEST_F(PortScanTest, PortThatDoesNotOpenIsGivenUpAtOnceAndSaysWhy) {
     PortScanResult result = ScanPort("COM9", refusing, clock);
     EXPECT_EQ(result.outcome, outcome) << OutcomeText(outcome);
     EXPECT_EQ(result.openError, "COM9: open refused");
-    // One open, released as the port contract asks, nothing sent.
+    EXPECT_EQ(PortStatusText(result), OutcomeText(outcome));
+    // Each role at every speed, each failed open released as the port
+    // contract asks, and nothing sent.
     EXPECT_EQ(refusing.OpenCount(), 0);
-    ASSERT_EQ(refusing.Events().size(), 2u);
-    EXPECT_EQ(refusing.Events()[0].what, "open 38400 failed");
-    EXPECT_EQ(refusing.Events()[1].what, "close");
+    EXPECT_EQ(refusing.Events().size(), 20u);
+    EXPECT_EQ(refusing.Written(), "");
   }
 }
 
-TEST_F(PortScanTest, PortLostAfterTheServerWasFoundKeepsTheServer) {
+TEST_F(PortScanTest, ASpeedThatDoesNotOpenHidesNeitherRadio) {
   server.speed = 38400;
-  port.failOpenAt = {19200};
-  client.speed = 9600;
+  port.failOpenAt = {9600};
+  client.speed = 4800;
   PortScanResult result = Scan();
   EXPECT_EQ(result.outcome, PortScanOutcome::Found);
-  ASSERT_EQ(result.radios.size(), 1u);
-  EXPECT_EQ(result.radios[0].role, RadioRole::Server);
-  EXPECT_EQ(result.openError, "COM5: open refused");
-  EXPECT_EQ(port.Written(9600), "");
+  const std::vector<ScannedRadio> expected = {{RadioRole::Server, 38400, 67, 1, 111},
+                                              {RadioRole::Client, 4800, 70, 2, 500}};
+  EXPECT_EQ(Summaries(result.radios), expected);
+  // The Client's search notes the speed the port would not open at.
+  const std::vector<SpeedTried>& tried = result.radios[1].tried;
+  ASSERT_EQ(tried.size(), 4u);
+  EXPECT_FALSE(tried[2].opened);
+  EXPECT_EQ(tried[2].speed, 9600u);
+  EXPECT_EQ(tried[2].openError, "COM5: open refused");
+  EXPECT_TRUE(tried[3].opened);
+}
+
+// A device that takes no data (hardware handshake held off, a wedged
+// adapter): given up after its first stalled write, keeping what it found.
+TEST_F(PortScanTest, APortWhoseWritesStallIsGivenUp) {
+  server.powered = false;
+  port.stallWrites = true;
+  PortScanResult result = Scan("COM6");
+  EXPECT_EQ(result.outcome, PortScanOutcome::Stalled);
+  EXPECT_EQ(PortStatusText(result), "stopped accepting data");
+  EXPECT_EQ(port.OpenCount(), 1);
+  EXPECT_LT(clock.Elapsed(), 2000u);
 }
 
 TEST_F(PortScanTest, InterruptionEndsCommandModeClosesThePortAndKeepsWhatWasFound) {
@@ -182,7 +215,7 @@ TEST(PortScanWorkers, ResultsComeInTheOrderOfThePortsWhateverOrderTheyFinishIn) 
   std::atomic<int> pumped{0};
   auto results = ScanPorts(
       ports, token, [&pumped] { ++pumped; },
-      [&](const std::string& entry, const CancellationToken&) {
+      [&](const std::string& entry, const CancellationToken&, const ScanProgress&) {
         // Every worker waits (a generous while) for all the others to be
         // running: scanned one after the other, they never would be.
         int now = ++running;
@@ -209,11 +242,12 @@ TEST(PortScanWorkers, ResultsComeInTheOrderOfThePortsWhateverOrderTheyFinishIn) 
 
 TEST(PortScanWorkers, AScannerThatThrowsFailsOnlyItsOwnPort) {
   CancellationToken token;
-  auto results = ScanPorts({"COM1", "COM2"}, token, {},
-                           [](const std::string& entry, const CancellationToken&) {
-                             if (entry == "COM2") throw std::runtime_error("driver fell over");
-                             return FoundAt(entry, 4800);
-                           });
+  auto results =
+      ScanPorts({"COM1", "COM2"}, token, {},
+                [](const std::string& entry, const CancellationToken&, const ScanProgress&) {
+                  if (entry == "COM2") throw std::runtime_error("driver fell over");
+                  return FoundAt(entry, 4800);
+                });
   ASSERT_EQ(results.size(), 2u);
   EXPECT_EQ(results[0].outcome, PortScanOutcome::Found);
   EXPECT_EQ(results[1].outcome, PortScanOutcome::OpenFailed);
@@ -225,7 +259,7 @@ TEST(PortScanWorkers, AScannerThatThrowsFailsOnlyItsOwnPort) {
 TEST(PortScanWorkers, CancellingReachesEveryWorker) {
   CancellationToken token;
   PortScan scan({"COM1", "COM2", "COM3"}, token,
-                [](const std::string& entry, const CancellationToken& t) {
+                [](const std::string& entry, const CancellationToken& t, const ScanProgress&) {
                   while (!t.IsCancelled()) SystemClock().SleepMs(1);
                   PortScanResult result;
                   result.port = entry;
@@ -237,6 +271,26 @@ TEST(PortScanWorkers, CancellingReachesEveryWorker) {
   auto results = scan.Results();
   ASSERT_EQ(results.size(), 3u);
   for (const auto& r : results) EXPECT_EQ(r.outcome, PortScanOutcome::Cancelled);
+}
+
+TEST(PortScanWorkers, AScanThatRunsOutOfTimeCutsItsPortsShort) {
+  CancellationToken token;
+  PortScan scan(
+      {"COM1", "COM2"}, token,
+      [](const std::string& entry, const CancellationToken& t, const ScanProgress&) {
+        if (entry == "COM1") return FoundAt(entry, 9600);
+        while (!t.IsCancelled()) SystemClock().SleepMs(1);
+        PortScanResult result;
+        result.port = entry;
+        result.outcome = PortScanOutcome::Cancelled;
+        return result;
+      },
+      {}, std::chrono::milliseconds(30));
+  auto results = scan.Results();
+  ASSERT_EQ(results.size(), 2u);
+  EXPECT_EQ(results[0].outcome, PortScanOutcome::Found);
+  EXPECT_EQ(results[1].outcome, PortScanOutcome::CutShort);
+  EXPECT_EQ(PortStatusText(results[1]), "cut short");
 }
 
 TEST(PortScanWorkers, NoPortsIsNoResults) {
