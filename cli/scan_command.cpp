@@ -6,7 +6,9 @@
 #include "cli/interrupts.h"
 #include "cli/json_results.h"
 #include "cli/option_table.h"
+#include "cli/scan_progress.h"
 #include "cli/scan_report.h"
+#include "cli/terminal.h"
 #include "link/port_scan.h"
 #include "platform/port_discovery.h"
 #include "platform/port_list.h"
@@ -34,7 +36,10 @@ const CommandSpec kScan = {
     "Prints one line per radio found, e.g.\n"
     "  COM5 (pts/3)  Server  9600 baud  channel 67  system ID 111\n"
     "then one line per port where none was found and why (no answer, busy,\n"
-    "permission denied, no such port). A port another program holds is skipped.\n",
+    "permission denied, no such port, stopped accepting data, cut short). A\n"
+    "speed at which a port does not open is skipped; the scan ends within 15\n"
+    "seconds whatever the ports do. On a terminal each port's progress is shown\n"
+    "on a line of its own while the scan runs.\n",
     {kPortsOption, kFormatOption, kHelpOption},
     "Ctrl-C stops the scan, takes every radio out of command mode, closes every\n"
     "port and exits 130. Exit status: 0 at least one radio found, 1 none, 2 usage\n"
@@ -106,10 +111,10 @@ int RunScan(const Arguments& args) {
   InstallInterruptHandlers();
   std::vector<PortScanResult> results;
   {
-    ConsoleFeedback progress;
-    progress.Progress("scanning " + std::to_string(ports.size()) +
-                      (ports.size() == 1 ? " port..." : " ports..."));
-    results = ScanPorts(ports, interrupt);
+    ScanProgressBoard board(ports, std::cerr, StderrIsTerminal());
+    results = ScanPorts(
+        ports, interrupt, {}, ScanComPort,
+        [&board](std::size_t index, const std::string& status) { board.Update(index, status); });
   }
 
   if (json) {

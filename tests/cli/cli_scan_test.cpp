@@ -1,7 +1,9 @@
 // zorveth-cli scan against simulated pairs, run as a script runs it, and
 // the report it prints.
 #include <nlohmann/json.hpp>
+#include <sstream>
 
+#include "cli/scan_progress.h"
 #include "cli/scan_report.h"
 #include "tests/integration/simulated_link.h"
 #include "tests/support/cli_runner.h"
@@ -126,6 +128,32 @@ TEST(ScanReport, UnreadRegistersAndOtherOpenFailuresAreShownAsSuch) {
   EXPECT_EQ(document["radiosFound"], 1);
   EXPECT_EQ(document["command"], "scan");
   EXPECT_EQ(document["success"], true);
+}
+
+// The board a terminal shows while the scan runs: each update redraws the
+// ports' lines in place, and the board is gone when the scan ends. In a
+// pipe nothing is written at all.
+TEST(ScanProgressBoardTest, RedrawsInPlaceAndLeavesNothingBehind) {
+  std::ostringstream terminal;
+  {
+    cli::ScanProgressBoard board({"COM5", "COM6"}, terminal, true);
+    board.Update(1, "searching 9600 baud...");
+    board.Update(1, "searching 9600 baud...");  // unchanged: no redraw
+    board.Update(0, std::string(100, 'x'));
+  }
+  const std::string first = "\r\033[KCOM5  waiting...\n\r\033[KCOM6  waiting...\n";
+  const std::string second =
+      "\033[2A\r\033[KCOM5  waiting...\n\r\033[KCOM6  searching 9600 baud...\n";
+  const std::string third =
+      "\033[2A\r\033[KCOM5  " + std::string(73, 'x') + "\n\r\033[KCOM6  searching 9600 baud...\n";
+  EXPECT_EQ(terminal.str(), first + second + third + "\033[2A\r\033[J");
+
+  std::ostringstream pipe;
+  {
+    cli::ScanProgressBoard board({"COM5"}, pipe, false);
+    board.Update(0, "searching 9600 baud...");
+  }
+  EXPECT_EQ(pipe.str(), "");
 }
 
 }  // namespace

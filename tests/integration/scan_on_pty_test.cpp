@@ -1,13 +1,18 @@
 // Scans of several simulated pairs at once, each on a pty of its own linked
 // into a private port map, through the real serial port code.
+#include <pty.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <map>
 
 #include "link/port_scan.h"
+#include "link/settings_poll.h"
 #include "port/serial_port.h"
 #include "tests/integration/simulated_link.h"
+#include "tests/support/recording_feedback.h"
 #include "tests/support/scan_summary.h"
 
 namespace zorveth::testing {
@@ -101,6 +106,47 @@ TEST_F(ScanOnPty, FindsEveryRadioAtItsSpeedAndSaysWhyOtherPortsHaveNone) {
     EXPECT_FALSE(servers[number]->InCommandMode(sim::kServerSlot)) << number;
     EXPECT_FALSE(servers[number]->InCommandMode(sim::kClientSlot)) << number;
   }
+}
+
+// A device that takes no data: a terminal whose output is stopped, as a
+// port with hardware handshake held off or a wedged adapter behaves.
+class WedgedPort {
+ public:
+  WedgedPort(const std::filesystem::path& portsDir, int number) {
+    char name[64] = {};
+    EXPECT_EQ(openpty(&m_master, &m_slave, name, nullptr, nullptr), 0);
+    EXPECT_EQ(tcflow(m_slave, TCOOFF), 0);
+    std::filesystem::create_symlink(name, portsDir / ("COM" + std::to_string(number)));
+  }
+  ~WedgedPort() {
+    close(m_slave);
+    close(m_master);
+  }
+
+ private:
+  int m_master = -1;
+  int m_slave = -1;
+};
+
+TEST_F(ScanOnPty, AWedgedPortNeitherHoldsUpTheScanNorHidesThePairsBesideIt) {
+  ServeAt(31, 38400, 38400, 11);
+  ServeAt(32, 9600, 4800, 22);
+  WedgedPort wedged(portsDir, 33);
+  const auto start = std::chrono::steady_clock::now();
+  auto results = ScanPorts({"COM31", "COM32", "COM33"}, token);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
+  ASSERT_EQ(results.size(), 3u);
+  EXPECT_EQ(results[0].radios.size(), 2u);
+  EXPECT_EQ(results[1].radios.size(), 2u);
+  EXPECT_EQ(results[2].outcome, PortScanOutcome::Stalled);
+  EXPECT_EQ(PortStatusText(results[2]), "stopped accepting data");
+
+  // A poll there ends with its message instead of hanging.
+  CSerialPort port;
+  RecordingFeedback feedback;
+  std::string portText = "COM33";
+  SettingsPoll(portText, port, SystemClock(), feedback, feedback).PollServer();
+  EXPECT_EQ(feedback.messages, std::vector<std::string>{"Polling Server Failed"});
 }
 
 TEST_F(ScanOnPty, PortTheUserMayNotOpenIsReportedAsSuch) {
