@@ -95,6 +95,20 @@ std::string RadioPair::Prompt(const RadioState& radio) const {
   return std::string(faults.partialPrompt ? kPartialPrompt : kPrompt);
 }
 
+std::string RadioPair::ApplyWrite(RadioState& radio, const WriteValues& values) {
+  std::string status = radio.config.faults.writeReply.value_or(std::string(kWriteSuccessful));
+  // A radio that reports anything but success keeps its old settings.
+  if (status == kWriteSuccessful) {
+    radio.config.channel = values.channel;
+    radio.config.packetLength = values.packetLength;
+    radio.config.systemId = values.systemId;
+    radio.config.broadcastAttempts = values.broadcastAttempts;
+    if (values.role) radio.config.role = *values.role;
+    radio.pendingSpeed = values.speed;
+  }
+  return status;
+}
+
 void RadioPair::HandleLine(RadioState& radio, int slot, std::uint64_t timeUs) {
   std::string line = std::move(radio.line);
   bool overflow = radio.lineOverflow;
@@ -134,21 +148,9 @@ void RadioPair::HandleLine(RadioState& radio, int slot, std::uint64_t timeUs) {
         radio.pendingSpeed.reset();
       }
       break;
-    case AtCommand::Kind::Write: {
-      std::string status = faults.writeReply.value_or(std::string(kWriteSuccessful));
-      reply = echo + status;
-      // A radio that reports anything but success keeps its old settings.
-      if (status == kWriteSuccessful) {
-        const WriteValues& values = command.values;
-        radio.config.channel = values.channel;
-        radio.config.packetLength = values.packetLength;
-        radio.config.systemId = values.systemId;
-        radio.config.broadcastAttempts = values.broadcastAttempts;
-        if (values.role) radio.config.role = *values.role;
-        radio.pendingSpeed = values.speed;
-      }
+    case AtCommand::Kind::Write:
+      reply = echo + ApplyWrite(radio, command.values);
       break;
-    }
     case AtCommand::Kind::Invalid:
       reply = echo + std::string(kInvalidCommand);
       break;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/at_command.h"
 #include "sim/radio_config.h"
 
 namespace zorveth::sim {
@@ -61,6 +62,9 @@ class RadioPair {
 
   void Hear(RadioState& radio, int slot, char byte, std::uint64_t timeUs);
   void HandleLine(RadioState& radio, int slot, std::uint64_t timeUs);
+  // Takes the settings of a configuration or initialization line, unless
+  // the radio is set to refuse it; returns the status line it answers.
+  std::string ApplyWrite(RadioState& radio, const WriteValues& values);
   void EnterCommandMode(RadioState& radio, int slot, std::uint64_t timeUs);
   std::string Prompt(const RadioState& radio) const;
   void Schedule(RadioState& radio, int slot, std::string bytes, std::uint64_t fromUs,

@@ -64,6 +64,37 @@ void WaitForEnd(const sigset_t& signals, std::optional<double> seconds) {
   }
 }
 
+// Links the pty into the port map when asked, and says where the pair is.
+bool Announce(PtyRadioServer& server, const zorveth::sim::RadioSimOptions& options) {
+  std::string error;
+  if (!options.linkNumber) {
+    std::cout << server.SlavePath() << std::endl;
+    return true;
+  }
+  std::filesystem::path portsDir = zorveth::sim::DefaultPortsDir();
+  if (portsDir.empty()) {
+    std::cerr << "radio-sim: neither XDG_CONFIG_HOME nor HOME is set; cannot find the port map\n";
+    return false;
+  }
+  if (!server.LinkAs(portsDir, *options.linkNumber, &error)) {
+    std::cerr << "radio-sim: " << error << "\n";
+    return false;
+  }
+  std::cout << "COM" << *options.linkNumber << " -> " << server.SlavePath() << std::endl;
+  return true;
+}
+
+// Writes where both radios ended up, for scripts that check what a run did.
+bool SaveState(const PtyRadioServer& server, const std::string& path) {
+  zorveth::sim::PairConfig final{server.Radio(zorveth::sim::kServerSlot),
+                                 server.Radio(zorveth::sim::kClientSlot)};
+  std::ofstream state(path, std::ios::trunc);
+  state << zorveth::sim::FormatPairState(final);
+  if (state.flush()) return true;
+  std::cerr << "radio-sim: cannot write " << path << "\n";
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -116,33 +147,11 @@ int main(int argc, char** argv) {
     std::cerr << "radio-sim: cannot open a pseudo-terminal: " << error << "\n";
     return kExitFailure;
   }
-  if (options.linkNumber) {
-    std::filesystem::path portsDir = zorveth::sim::DefaultPortsDir();
-    if (portsDir.empty()) {
-      std::cerr << "radio-sim: neither XDG_CONFIG_HOME nor HOME is set; cannot find the port map\n";
-      return kExitFailure;
-    }
-    if (!server.LinkAs(portsDir, *options.linkNumber, &error)) {
-      std::cerr << "radio-sim: " << error << "\n";
-      return kExitFailure;
-    }
-    std::cout << "COM" << *options.linkNumber << " -> " << server.SlavePath() << std::endl;
-  } else {
-    std::cout << server.SlavePath() << std::endl;
-  }
+  if (!Announce(server, options)) return kExitFailure;
 
   WaitForEnd(endSignals, options.exitAfterSeconds);
   server.Stop();
 
-  if (options.stateFile) {
-    zorveth::sim::PairConfig final{server.Radio(zorveth::sim::kServerSlot),
-                                   server.Radio(zorveth::sim::kClientSlot)};
-    std::ofstream state(*options.stateFile, std::ios::trunc);
-    state << zorveth::sim::FormatPairState(final);
-    if (!state.flush()) {
-      std::cerr << "radio-sim: cannot write " << *options.stateFile << "\n";
-      return kExitFailure;
-    }
-  }
+  if (options.stateFile && !SaveState(server, *options.stateFile)) return kExitFailure;
   return 0;
 }

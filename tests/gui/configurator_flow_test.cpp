@@ -122,6 +122,189 @@ class ConfiguratorFlow : public ::testing::Test {
   std::unique_ptr<sim::PtyRadioServer> radios;
   UserScript script;
 
+  // What the script saw while the program ran.
+  struct Seen {
+    bool pollButtonGreyed = false;
+    bool waitCursor = false;
+    bool expectingMessage = false;
+    QString caption;
+    QString message;
+    int messageButtons = 0;
+  };
+
+  void WatchTheOperations() {
+    // Things that can only be seen while the poll runs.
+    script.Watch([&] {
+      QPushButton* pollBoth =
+          ButtonLabelled(VisibleWindowTitled(kPollTitle), "&Poll For Client and Server");
+      if (pollBoth && !pollBoth->isEnabled()) seen.pollButtonGreyed = true;
+      if (pollBoth && OperationRunning()) seen.waitCursor = true;
+    });
+    // Any message box the script does not expect is a failure in itself.
+    script.Watch([&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box && !seen.expectingMessage)
+        script.Abort("unexpected message \"" + box->text().toStdString() + "\"");
+    });
+  }
+
+  // From the main dialog: poll both, check both reports, clear them and
+  // close the poll dialog.
+  void ScriptPollBoth() {
+    script.Then(
+        "the main dialog, active, with COM7 chosen",
+        [] {
+          QWidget* main = VisibleWindowTitled(kMainTitle);
+          return main && IsActive(kMainTitle) && QApplication::activeModalWidget() == main;
+        },
+        [] {
+          QWidget* main = VisibleWindowTitled(kMainTitle);
+          bool portShown = false;
+          for (QComboBox* combo : main->findChildren<QComboBox*>()) {
+            if (combo->currentText().startsWith("COM" + QString::number(kComNumber)))
+              portShown = true;
+          }
+          EXPECT_TRUE(portShown) << "the saved port is not preselected";
+          EXPECT_EQ(ChannelCombo(main)->currentText(), "67");
+          PressKey(main, Qt::Key_P, Qt::AltModifier);  // &Poll Information
+        });
+
+    script.Then(
+        "the poll dialog, active", [] { return IsActive(kPollTitle) && ResultList() != nullptr; },
+        [this] {
+          EXPECT_EQ(ResultList()->count(), 0) << "the poll dialog opens with an empty list";
+          EXPECT_TRUE(radios->Log().empty())
+              << "opening the poll dialog must not talk to the radios";
+          PressKey(VisibleWindowTitled(kPollTitle), Qt::Key_P, Qt::AltModifier);
+        });
+
+    script.Then(
+        "22 report lines and the poll button enabled again",
+        [] {
+          QWidget* poll = VisibleWindowTitled(kPollTitle);
+          QPushButton* pollBoth = ButtonLabelled(poll, "&Poll For Client and Server");
+          return ResultList() && ResultList()->count() >= 22 && pollBoth && pollBoth->isEnabled() &&
+                 !OperationRunning();
+        },
+        [&] {
+          ExpectBothReportsAndTheirBytes();
+          radios->ClearLog();
+          PressKey(VisibleWindowTitled(kPollTitle), Qt::Key_L,
+                   Qt::AltModifier);  // C&lear Information
+        });
+
+    script.Then(
+        "the list emptied", [] { return ResultList() && ResultList()->count() == 0; },
+        [this] {
+          EXPECT_TRUE(radios->Log().empty()) << "clearing the list must not talk to the radios";
+          PressKey(VisibleWindowTitled(kPollTitle), Qt::Key_Escape);
+        });
+
+    script.Then(
+        "the poll dialog closed",
+        [] {
+          return !VisibleWindowTitled(kPollTitle) &&
+                 QApplication::activeModalWidget() == VisibleWindowTitled(kMainTitle);
+        },
+        // Without a window manager nothing hands the activation back to the
+        // owner of a closed dialog; the user clicks the main window.
+        [] { VisibleWindowTitled(kMainTitle)->activateWindow(); });
+
+    script.Then(
+        "the main dialog active again", [] { return IsActive(kMainTitle); },
+        [] {
+          // The channel list is editable; type one over the selection.
+          QLineEdit* edit = ChannelCombo(VisibleWindowTitled(kMainTitle))->lineEdit();
+          QTest::mouseClick(edit, Qt::LeftButton);
+          QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+          QTest::keyClicks(edit, "70");
+        });
+
+    script.Then(
+        "the channel reading 70",
+        [] { return ChannelCombo(VisibleWindowTitled(kMainTitle))->currentText() == "70"; },
+        [&] {
+          seen.expectingMessage = true;
+          PressKey(VisibleWindowTitled(kMainTitle), Qt::Key_C, Qt::AltModifier);  // &Configure
+        });
+  }
+
+  void ExpectBothReportsAndTheirBytes() {
+    const std::vector<std::string> expected = {
+        "Settings polled from: Server",
+        "============================================",
+        "Channel Number:            67",
+        "Packet Length:               262",
+        "System ID:                      111",
+        "Broadcast Attempts:        4",
+        "Baud Rate:                     9600",
+        "Signal Strength:               87",
+        "Firmware Revision:          204",
+        " ",
+        " ",
+        "Settings polled from: Client",
+        "============================================",
+        "Channel Number:            67",
+        "Packet Length:               262",
+        "System ID:                      111",
+        "Broadcast Attempts:        4",
+        "Baud Rate:                     9600",
+        "Signal Strength:               64",
+        "Firmware Revision:          205",
+        " ",
+        " ",
+    };
+    EXPECT_EQ(ListLines(ResultList()), expected);
+    EXPECT_TRUE(seen.pollButtonGreyed) << "the poll button stayed enabled during the poll";
+    EXPECT_TRUE(seen.waitCursor) << "no wait cursor during the poll";
+
+    // The Server is probed once at each speed above its own; the Client
+    // is asked only at the Server's speed. Both radios sit at 9600, so
+    // they heard every byte sent there and nothing sent elsewhere.
+    const std::string queries = "ATC\\rATFP\\rATM\\rATID\\rATBA\\rATS\\rATREV\\rATE\\r";
+    const std::map<std::uint32_t, std::string> expectedBytes = {
+        {38400, "+S\\r"},
+        {19200, "+S\\r"},
+        {9600, "+S\\r" + queries + "+C\\r" + queries},
+    };
+    const std::vector<sim::LogEntry> log = radios->Log();
+    EXPECT_EQ(ToolBytesBySpeed(log), expectedBytes);
+    for (const sim::LogEntry& entry : log) {
+      if (!entry.fromTool) continue;
+      const int expectedHearers =
+          entry.speed == 9600 ? (sim::kServerSlotBit | sim::kClientSlotBit) : 0;
+      EXPECT_EQ(entry.heardBy, expectedHearers) << "byte at " << entry.speed;
+    }
+  }
+
+  // Back in the main dialog: type channel 70 and configure.
+  void ScriptConfigureTypedChannel() {
+    script.Then(
+        "the Configure message",
+        [] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr; },
+        [&] {
+          auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+          seen.caption = box->windowTitle();
+          seen.message = box->text();
+          seen.messageButtons = static_cast<int>(box->buttons().size());
+          PressKey(box, Qt::Key_Return);
+        });
+
+    script.Then(
+        "the message gone and the main dialog idle",
+        [] {
+          QPushButton* configure = ButtonLabelled(VisibleWindowTitled(kMainTitle), "&Configure");
+          return QApplication::activeModalWidget() == VisibleWindowTitled(kMainTitle) &&
+                 configure && configure->isEnabled() && !OperationRunning();
+        },
+        [&] {
+          seen.expectingMessage = false;
+          PressKey(VisibleWindowTitled(kMainTitle), Qt::Key_Escape);  // ends the program
+        });
+  }
+
+  Seen seen;
+
  private:
   std::string m_oldConfigHome;
 };
@@ -135,175 +318,15 @@ TEST_F(ConfiguratorFlow, PollBothClearThenConfigureATypedChannel) {
   pair.client.signalStrength = 64;  // tells the two reports apart
   pair.client.firmwareRevision = 205;
   ASSERT_NO_FATAL_FAILURE(Serve(pair));
-
-  // Things that can only be seen while the poll runs.
-  bool sawPollButtonGreyed = false;
-  bool sawWaitCursorDuringPoll = false;
-  script.Watch([&] {
-    QPushButton* pollBoth =
-        ButtonLabelled(VisibleWindowTitled(kPollTitle), "&Poll For Client and Server");
-    if (pollBoth && !pollBoth->isEnabled()) sawPollButtonGreyed = true;
-    if (pollBoth && OperationRunning()) sawWaitCursorDuringPoll = true;
-  });
-  // Any message box the script does not expect is a failure in itself.
-  bool expectingMessage = false;
-  script.Watch([&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box && !expectingMessage)
-      script.Abort("unexpected message \"" + box->text().toStdString() + "\"");
-  });
-
-  script.Then(
-      "the main dialog, active, with COM7 chosen",
-      [] {
-        QWidget* main = VisibleWindowTitled(kMainTitle);
-        return main && IsActive(kMainTitle) && QApplication::activeModalWidget() == main;
-      },
-      [] {
-        QWidget* main = VisibleWindowTitled(kMainTitle);
-        bool portShown = false;
-        for (QComboBox* combo : main->findChildren<QComboBox*>()) {
-          if (combo->currentText().startsWith("COM" + QString::number(kComNumber)))
-            portShown = true;
-        }
-        EXPECT_TRUE(portShown) << "the saved port is not preselected";
-        EXPECT_EQ(ChannelCombo(main)->currentText(), "67");
-        PressKey(main, Qt::Key_P, Qt::AltModifier);  // &Poll Information
-      });
-
-  script.Then(
-      "the poll dialog, active", [] { return IsActive(kPollTitle) && ResultList() != nullptr; },
-      [this] {
-        EXPECT_EQ(ResultList()->count(), 0) << "the poll dialog opens with an empty list";
-        EXPECT_TRUE(radios->Log().empty()) << "opening the poll dialog must not talk to the radios";
-        PressKey(VisibleWindowTitled(kPollTitle), Qt::Key_P, Qt::AltModifier);
-      });
-
-  script.Then(
-      "22 report lines and the poll button enabled again",
-      [] {
-        QWidget* poll = VisibleWindowTitled(kPollTitle);
-        QPushButton* pollBoth = ButtonLabelled(poll, "&Poll For Client and Server");
-        return ResultList() && ResultList()->count() >= 22 && pollBoth && pollBoth->isEnabled() &&
-               !OperationRunning();
-      },
-      [&] {
-        const std::vector<std::string> expected = {
-            "Settings polled from: Server",
-            "============================================",
-            "Channel Number:            67",
-            "Packet Length:               262",
-            "System ID:                      111",
-            "Broadcast Attempts:        4",
-            "Baud Rate:                     9600",
-            "Signal Strength:               87",
-            "Firmware Revision:          204",
-            " ",
-            " ",
-            "Settings polled from: Client",
-            "============================================",
-            "Channel Number:            67",
-            "Packet Length:               262",
-            "System ID:                      111",
-            "Broadcast Attempts:        4",
-            "Baud Rate:                     9600",
-            "Signal Strength:               64",
-            "Firmware Revision:          205",
-            " ",
-            " ",
-        };
-        EXPECT_EQ(ListLines(ResultList()), expected);
-        EXPECT_TRUE(sawPollButtonGreyed) << "the poll button stayed enabled during the poll";
-        EXPECT_TRUE(sawWaitCursorDuringPoll) << "no wait cursor during the poll";
-
-        // The Server is probed once at each speed above its own; the Client
-        // is asked only at the Server's speed. Both radios sit at 9600, so
-        // they heard every byte sent there and nothing sent elsewhere.
-        const std::string queries = "ATC\\rATFP\\rATM\\rATID\\rATBA\\rATS\\rATREV\\rATE\\r";
-        const std::map<std::uint32_t, std::string> expectedBytes = {
-            {38400, "+S\\r"},
-            {19200, "+S\\r"},
-            {9600, "+S\\r" + queries + "+C\\r" + queries},
-        };
-        const std::vector<sim::LogEntry> log = radios->Log();
-        EXPECT_EQ(ToolBytesBySpeed(log), expectedBytes);
-        for (const sim::LogEntry& entry : log) {
-          if (!entry.fromTool) continue;
-          const int expectedHearers =
-              entry.speed == 9600 ? (sim::kServerSlotBit | sim::kClientSlotBit) : 0;
-          EXPECT_EQ(entry.heardBy, expectedHearers) << "byte at " << entry.speed;
-        }
-        radios->ClearLog();
-        PressKey(VisibleWindowTitled(kPollTitle), Qt::Key_L,
-                 Qt::AltModifier);  // C&lear Information
-      });
-
-  script.Then(
-      "the list emptied", [] { return ResultList() && ResultList()->count() == 0; },
-      [this] {
-        EXPECT_TRUE(radios->Log().empty()) << "clearing the list must not talk to the radios";
-        PressKey(VisibleWindowTitled(kPollTitle), Qt::Key_Escape);
-      });
-
-  script.Then(
-      "the poll dialog closed",
-      [] {
-        return !VisibleWindowTitled(kPollTitle) &&
-               QApplication::activeModalWidget() == VisibleWindowTitled(kMainTitle);
-      },
-      // Without a window manager nothing hands the activation back to the
-      // owner of a closed dialog; the user clicks the main window.
-      [] { VisibleWindowTitled(kMainTitle)->activateWindow(); });
-
-  script.Then(
-      "the main dialog active again", [] { return IsActive(kMainTitle); },
-      [] {
-        // The channel list is editable; type one over the selection.
-        QLineEdit* edit = ChannelCombo(VisibleWindowTitled(kMainTitle))->lineEdit();
-        QTest::mouseClick(edit, Qt::LeftButton);
-        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(edit, "70");
-      });
-
-  script.Then(
-      "the channel reading 70",
-      [] { return ChannelCombo(VisibleWindowTitled(kMainTitle))->currentText() == "70"; },
-      [&] {
-        expectingMessage = true;
-        PressKey(VisibleWindowTitled(kMainTitle), Qt::Key_C, Qt::AltModifier);  // &Configure
-      });
-
-  QString caption, message;
-  int messageButtons = 0;
-  script.Then(
-      "the Configure message",
-      [] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr; },
-      [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        caption = box->windowTitle();
-        message = box->text();
-        messageButtons = static_cast<int>(box->buttons().size());
-        PressKey(box, Qt::Key_Return);
-      });
-
-  script.Then(
-      "the message gone and the main dialog idle",
-      [] {
-        QPushButton* configure = ButtonLabelled(VisibleWindowTitled(kMainTitle), "&Configure");
-        return QApplication::activeModalWidget() == VisibleWindowTitled(kMainTitle) && configure &&
-               configure->isEnabled() && !OperationRunning();
-      },
-      [&] {
-        expectingMessage = false;
-        PressKey(VisibleWindowTitled(kMainTitle), Qt::Key_Escape);  // ends the program
-      });
-
+  WatchTheOperations();
+  ScriptPollBoth();
+  ScriptConfigureTypedChannel();
   RunProgram();
 
   ASSERT_TRUE(script.Completed()) << script.Failure();
-  EXPECT_EQ(caption.toStdString(), "zorveth");
-  EXPECT_EQ(message.toStdString(), "Configuration is Set");
-  EXPECT_EQ(messageButtons, 1);
+  EXPECT_EQ(seen.caption.toStdString(), "zorveth");
+  EXPECT_EQ(seen.message.toStdString(), "Configuration is Set");
+  EXPECT_EQ(seen.messageButtons, 1);
 
   // The Client is found at 9600 after one silent escape at each faster
   // speed, takes the line, leaves command mode, and then the Server gets the

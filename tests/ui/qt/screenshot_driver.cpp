@@ -139,37 +139,10 @@ void FillPoll(QtToolkit& tk, WindowHandle self) {
   for (const char* line : lines) tk.ListAppend(self, kResultList, line);
 }
 
-}  // namespace
+using Run = std::function<void(const DialogTemplate&, const char*, Shot::Fill, Shot::Fill)>;
+using PathOf = std::function<QString(const char*)>;
 
-int main(int argc, char** argv) {
-  QApplication application(argc, argv);
-  const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
-  QDir().mkpath(dir);
-  QtToolkit tk("zorveth");
-  const auto path = [&](const char* name) { return dir + "/" + name + ".png"; };
-  bool all = true;
-  const auto run = [&](const DialogTemplate& dialog, const char* name, Shot::Fill fill,
-                       Shot::Fill extra = {}) {
-    Shot shot(tk, path(name), std::move(fill), std::move(extra));
-    tk.RunModal(dialog, kNoWindow, shot);
-    all = all && shot.ok;
-  };
-
-  run(
-      MainDialogTemplate(), "main", [&](WindowHandle h) { FillMain(tk, h); },
-      [&](WindowHandle h) { ShootMainContextMenu(tk, h, path("main-context-menu")); });
-  run(AboutDialogTemplate(), "about", {});
-  run(
-      PollDialogTemplate(), "poll",
-      [&](WindowHandle h) {
-        FillPoll(tk, h);
-        CPollDlg::AddReportMenuAndKeys(tk, h);
-      },
-      [&](WindowHandle h) { ShootPollContextMenu(tk, h, path("poll-context-menu")); });
-  run(InitRadioDialogTemplate(), "init-radio", [&](WindowHandle h) {
-    tk.SetChecked(h, kClientRoleButton, true);
-    tk.SetChecked(h, kServerRoleButton, false);
-  });
+void ShootInitWarnings(QtToolkit& tk, const Run& run) {
   Pane client, server;
   for (bool clientRole : {true, false}) {
     run(InitWarningDialogTemplate(), clientRole ? "init-warning-client" : "init-warning-server",
@@ -183,13 +156,13 @@ int main(int argc, char** argv) {
           tk.RaiseWindow(s);
           tk.ShowWindow(c, clientRole);
           tk.ShowWindow(s, !clientRole);
-        });
+        },
+        {});
   }
-  run(AdvancedDialogTemplate(), "advanced", [&](WindowHandle h) {
-    tk.SetControlText(h, kPacketLengthEdit, "262");
-    tk.SetControlText(h, kRetryNumberEdit, "4");
-    tk.SetControlText(h, kSystemIdEdit, "111");
-  });
+}
+
+// A message box, and what "Find Radios..." tells after a scan found a pair.
+void ShootMessageBoxes(QtToolkit& tk, const Run& run, const PathOf& path) {
   run(AdvancedDialogTemplate(), "message-box", {}, [&](WindowHandle h) {
     QTimer::singleShot(200, [&] {
       QWidget* box = QApplication::activeModalWidget();
@@ -215,5 +188,49 @@ int main(int argc, char** argv) {
                         {"COM5 (ttyUSB0)", zorveth::RadioRole::Client, 9600}};
         tk.MessageBox(h, DescribeFoundRadios(found));
       });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+  QDir().mkpath(dir);
+  QtToolkit tk("zorveth");
+  const PathOf path = [&](const char* name) { return dir + "/" + name + ".png"; };
+  bool all = true;
+  const Run run = [&](const DialogTemplate& dialog, const char* name, Shot::Fill fill,
+                      Shot::Fill extra) {
+    Shot shot(tk, path(name), std::move(fill), std::move(extra));
+    tk.RunModal(dialog, kNoWindow, shot);
+    all = all && shot.ok;
+  };
+
+  run(
+      MainDialogTemplate(), "main", [&](WindowHandle h) { FillMain(tk, h); },
+      [&](WindowHandle h) { ShootMainContextMenu(tk, h, path("main-context-menu")); });
+  run(AboutDialogTemplate(), "about", {}, {});
+  run(
+      PollDialogTemplate(), "poll",
+      [&](WindowHandle h) {
+        FillPoll(tk, h);
+        CPollDlg::AddReportMenuAndKeys(tk, h);
+      },
+      [&](WindowHandle h) { ShootPollContextMenu(tk, h, path("poll-context-menu")); });
+  run(InitRadioDialogTemplate(), "init-radio",
+      [&](WindowHandle h) {
+        tk.SetChecked(h, kClientRoleButton, true);
+        tk.SetChecked(h, kServerRoleButton, false);
+      },
+      {});
+  ShootInitWarnings(tk, run);
+  run(AdvancedDialogTemplate(), "advanced",
+      [&](WindowHandle h) {
+        tk.SetControlText(h, kPacketLengthEdit, "262");
+        tk.SetControlText(h, kRetryNumberEdit, "4");
+        tk.SetControlText(h, kSystemIdEdit, "111");
+      },
+      {});
+  ShootMessageBoxes(tk, run, path);
   return all ? 0 : 1;
 }

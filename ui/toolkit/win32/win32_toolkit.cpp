@@ -12,8 +12,12 @@
 namespace zorveth::ui::win32 {
 namespace {
 
-HWND ToHwnd(WindowHandle handle) { return reinterpret_cast<HWND>(handle); }
-WindowHandle ToHandle(HWND hwnd) { return reinterpret_cast<WindowHandle>(hwnd); }
+HWND ToHwnd(WindowHandle handle) {
+  return reinterpret_cast<HWND>(handle);
+}
+WindowHandle ToHandle(HWND hwnd) {
+  return reinterpret_cast<WindowHandle>(hwnd);
+}
 
 // A dialog procedure answers most messages with TRUE/FALSE and puts the
 // message's own result here.
@@ -144,36 +148,39 @@ void Win32Toolkit::AttachMenu(HWND hwnd, const DialogTemplate& source) {
   }
 }
 
+INT_PTR Win32Toolkit::HandleCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  const int id = LOWORD(wParam);
+  const int code = HIWORD(wParam);
+  const HWND from = reinterpret_cast<HWND>(lParam);
+  // OK and cancel come from their buttons, from Enter and Escape (with
+  // or without such a button) and from the close box.
+  if (id == IDOK || id == IDCANCEL) {
+    if (code == BN_CLICKED) Dispatch(hwnd, {id, CommandKind::ButtonClicked});
+    return TRUE;
+  }
+  if (!from) {  // the menu bar (0) or an accelerator (1)
+    if (code == 0 || code == 1) Dispatch(hwnd, {id, CommandKind::MenuCommand});
+    return TRUE;
+  }
+  const Window* window = Find(ToHandle(hwnd));
+  const ControlTemplate* control = window ? window->source->FindControl(id) : nullptr;
+  if (!control) return FALSE;
+  if ((control->kind == ControlKind::PushButton || control->kind == ControlKind::RadioButton) &&
+      code == BN_CLICKED) {
+    Dispatch(hwnd, {id, CommandKind::ButtonClicked});
+    return TRUE;
+  }
+  if (control->kind == ControlKind::ComboBox && code == CBN_SELCHANGE) {
+    Dispatch(hwnd, {id, CommandKind::SelectionChanged});
+    return TRUE;
+  }
+  return FALSE;
+}
+
 INT_PTR Win32Toolkit::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND: {
-      const int id = LOWORD(wParam);
-      const int code = HIWORD(wParam);
-      const HWND from = reinterpret_cast<HWND>(lParam);
-      // OK and cancel come from their buttons, from Enter and Escape (with
-      // or without such a button) and from the close box.
-      if (id == IDOK || id == IDCANCEL) {
-        if (code == BN_CLICKED) Dispatch(hwnd, {id, CommandKind::ButtonClicked});
-        return TRUE;
-      }
-      if (!from) {  // the menu bar (0) or an accelerator (1)
-        if (code == 0 || code == 1) Dispatch(hwnd, {id, CommandKind::MenuCommand});
-        return TRUE;
-      }
-      const Window* window = Find(ToHandle(hwnd));
-      const ControlTemplate* control = window ? window->source->FindControl(id) : nullptr;
-      if (!control) return FALSE;
-      if ((control->kind == ControlKind::PushButton || control->kind == ControlKind::RadioButton) &&
-          code == BN_CLICKED) {
-        Dispatch(hwnd, {id, CommandKind::ButtonClicked});
-        return TRUE;
-      }
-      if (control->kind == ControlKind::ComboBox && code == CBN_SELCHANGE) {
-        Dispatch(hwnd, {id, CommandKind::SelectionChanged});
-        return TRUE;
-      }
-      return FALSE;
-    }
+    case WM_COMMAND:
+      return HandleCommand(hwnd, wParam, lParam);
     case WM_SYSCOMMAND:
       // The dialog takes its own items; move, minimise, close... stay the
       // system's.
@@ -217,22 +224,6 @@ bool Win32Toolkit::Dispatch(HWND hwnd, const Command& command) {
   // The handler may open further dialogs, which changes m_windows.
   DialogEvents* events = window->events;
   return events->OnCommand(command);
-}
-
-bool Win32Toolkit::PaintMinimised(HWND hwnd, const Window& window) {
-  PAINTSTRUCT paint{};
-  HDC dc = BeginPaint(hwnd, &paint);
-  if (!dc) return false;
-  SendMessageW(hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-  const int iconWidth = GetSystemMetrics(SM_CXICON);
-  const int iconHeight = GetSystemMetrics(SM_CYICON);
-  RECT client{};
-  GetClientRect(hwnd, &client);
-  const int x = (client.right - client.left - iconWidth + 1) / 2;
-  const int y = (client.bottom - client.top - iconHeight + 1) / 2;
-  DrawIcon(dc, x, y, window.bigIcon);
-  EndPaint(hwnd, &paint);
-  return true;
 }
 
 void Win32Toolkit::Forget(HWND hwnd) {
@@ -326,7 +317,8 @@ WindowHandle Win32Toolkit::CreateChildDialog(const DialogTemplate& dialog, Windo
 }
 
 void Win32Toolkit::MoveWindow(WindowHandle window, const Rect& rect) {
-  if (Find(window)) ::MoveWindow(ToHwnd(window), rect.left, rect.top, rect.width, rect.height, TRUE);
+  if (Find(window))
+    ::MoveWindow(ToHwnd(window), rect.left, rect.top, rect.width, rect.height, TRUE);
 }
 
 void Win32Toolkit::RaiseWindow(WindowHandle window) {

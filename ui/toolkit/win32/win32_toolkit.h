@@ -107,6 +107,8 @@ class Win32Toolkit : public Toolkit {
   };
 
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // WM_COMMAND: buttons, Enter and Escape, menus, accelerators, combo boxes.
+  INT_PTR HandleCommand(HWND hwnd, WPARAM wParam, LPARAM lParam);
   INT_PTR HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   BOOL InitDialog(HWND hwnd, const Creation& creation);
   void AttachMenu(HWND hwnd, const DialogTemplate& source);

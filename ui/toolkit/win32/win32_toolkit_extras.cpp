@@ -208,4 +208,22 @@ void Win32Toolkit::ListScrollIntoView(WindowHandle dialog, int controlId, int in
   }
 }
 
+// A minimised dialog shows its large icon, as the system does for any
+// window that has one.
+bool Win32Toolkit::PaintMinimised(HWND hwnd, const Window& window) {
+  PAINTSTRUCT paint{};
+  HDC dc = BeginPaint(hwnd, &paint);
+  if (!dc) return false;
+  SendMessageW(hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  const int iconWidth = GetSystemMetrics(SM_CXICON);
+  const int iconHeight = GetSystemMetrics(SM_CYICON);
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  const int x = (client.right - client.left - iconWidth + 1) / 2;
+  const int y = (client.bottom - client.top - iconHeight + 1) / 2;
+  DrawIcon(dc, x, y, window.bigIcon);
+  EndPaint(hwnd, &paint);
+  return true;
+}
+
 }  // namespace zorveth::ui::win32
