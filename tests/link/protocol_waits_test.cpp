@@ -171,5 +171,20 @@ TEST(ProtocolWaitsTest, EachWaitEndsExactlyAtItsDeadline) {
   }
 }
 
+// When no radio answered at any speed, init still tells whoever may have
+// heard an escape late to leave, and gives that exit its full wait.
+TEST(ProtocolWaitsTest, AnInitThatFoundNoRadioWaitsOutItsLastExit) {
+  Pair pair(kReadByteTimeoutMs);
+  pair.server.powered = pair.client.powered = false;
+  Initialize(pair);
+  const auto& events = pair.port.Events();
+  ASSERT_GE(events.size(), 2u);
+  const auto& close = events.back();
+  const auto& exit = events[events.size() - 2];
+  EXPECT_EQ(exit.what, "write ATE\r");
+  EXPECT_EQ(close.what, "close");
+  EXPECT_EQ(close.timeMs - exit.timeMs, 200u);
+}
+
 }  // namespace
 }  // namespace zorveth::testing
