@@ -3,6 +3,7 @@
 #include "link/link_protocol.h"
 #include "ui/advanced_dlg.h"
 #include "ui/dialog_feedback.h"
+#include "ui/find_radios_dlg.h"
 #include "ui/init_radio_dlg.h"
 #include "ui/poll_dlg.h"
 #include "ui/templates/templates.h"
@@ -130,6 +131,8 @@ bool CConfiguratorDlg::OnCommand(const Command& command) {
           return true;
       }
       return false;
+    case CommandKind::Timer:
+      return false;
   }
   return false;
 }
@@ -173,28 +176,19 @@ void CConfiguratorDlg::SaveWireLog() {
 
 void CConfiguratorDlg::FindRadios() {
   Toolkit& toolkit = m_services.toolkit;
-  FindRadiosRequest request;
+  std::vector<std::string> ports;
   const int count = toolkit.ComboCount(Handle(), kComPortList);
   for (int index = 0; index < count; ++index) {
-    request.ports.push_back(toolkit.ComboEntry(Handle(), kComPortList, index));
+    ports.push_back(toolkit.ComboEntry(Handle(), kComPortList, index));
   }
-  request.keepRepainting = [&toolkit] { toolkit.PumpPendingEvents(); };
-  FindRadiosResult result;
-  if (m_services.findRadios) {
-    DialogFeedback feedback(*this, 0);
-    ScopedWaitCursor busy(feedback);
-    result = m_services.findRadios(request);
-  }
-  if (!result.radios.empty()) {
-    const std::string& port = result.radios.front().port;
-    for (int index = 0; index < count; ++index) {
-      if (toolkit.ComboEntry(Handle(), kComPortList, index) == port) {
-        toolkit.ComboSelect(Handle(), kComPortList, index);
-        break;
-      }
+  CFindRadiosDlg find(m_services, ports, this);
+  if (find.DoModal() != kIdOk || !find.ChosenPort()) return;
+  for (int index = 0; index < count; ++index) {
+    if (ports[static_cast<std::size_t>(index)] == *find.ChosenPort()) {
+      toolkit.ComboSelect(Handle(), kComPortList, index);
+      break;
     }
   }
-  MessageBox(DescribeFoundRadios(result));
 }
 
 CAboutDlg::CAboutDlg(Toolkit& toolkit) : CDialog(toolkit, AboutDialogTemplate()) {}

@@ -1,5 +1,7 @@
 #include "ui/dialog_services.h"
 
+#include <mutex>
+
 #include "link/port_scan.h"
 #include "port/port_factory.h"
 #include "trace/tracing_port.h"
@@ -7,18 +9,39 @@
 
 namespace zorveth::ui {
 
-FindRadiosResult FindRadiosOnPorts(const FindRadiosRequest& request) {
-  // Nothing interrupts a scan from the dialog; it ends by itself within the
-  // time of the slowest port.
-  static const CancellationToken kNeverCancelled;
-  FindRadiosResult found;
-  for (const auto& port : ScanPorts(request.ports, kNeverCancelled, request.keepRepainting)) {
-    for (const auto& radio : port.radios) {
-      found.radios.push_back(
-          {port.port, radio.role, static_cast<int>(radio.answeredAt.value_or(0))});
-    }
+namespace {
+
+// The scan's workers report into the statuses from their threads; the
+// window reads them on its timer.
+class ScanSearch : public RadioSearch {
+ public:
+  explicit ScanSearch(const std::vector<std::string>& ports)
+      : m_statuses(ports.size(), "waiting..."),
+        m_scan(ports, m_token, ScanComPort, [this](std::size_t index, const std::string& status) {
+          std::lock_guard lock(m_mutex);
+          if (index < m_statuses.size()) m_statuses[index] = status;
+        }) {}
+  ~ScanSearch() override { m_token.Cancel(); }
+
+  std::vector<std::string> Statuses() override {
+    std::lock_guard lock(m_mutex);
+    return m_statuses;
   }
-  return found;
+  bool Done() override { return m_scan.WaitFor(std::chrono::milliseconds(0)); }
+  void Cancel() override { m_token.Cancel(); }
+  std::vector<PortScanResult> Results() override { return m_scan.Results(); }
+
+ private:
+  CancellationToken m_token;
+  std::mutex m_mutex;
+  std::vector<std::string> m_statuses;  // guarded by m_mutex
+  PortScan m_scan;                      // last: its workers use the members above
+};
+
+}  // namespace
+
+std::unique_ptr<RadioSearch> StartScanOfPorts(const std::vector<std::string>& ports) {
+  return std::make_unique<ScanSearch>(ports);
 }
 
 std::unique_ptr<DialogServices> MakeSystemServices(Toolkit& toolkit) {
@@ -36,8 +59,8 @@ std::unique_ptr<DialogServices> MakeSystemServices(Toolkit& toolkit) {
   };
   services->operationStarted = [log](const std::string& name) { log->BeginOperation(name); };
   services->wireLogText = [log] { return log->Text(); };
-  services->findRadios = [](const FindRadiosRequest& request) {
-    return FindRadiosOnPorts(request);
+  services->startRadioSearch = [](const std::vector<std::string>& ports) {
+    return StartScanOfPorts(ports);
   };
   return services;
 }

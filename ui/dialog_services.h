@@ -42,10 +42,10 @@ struct DialogServices {
   // The wire log "Save Wire Log..." writes ('\n' line ends). Called only
   // once the user has chosen a file; empty (or unset): an empty log.
   std::function<std::string()> wireLogText = [] { return std::string(); };
-  // Looks for radios on the given ports for "Find Radios...", under the
-  // wait cursor on the user-interface thread. Unset: finds nothing.
-  std::function<FindRadiosResult(const FindRadiosRequest&)> findRadios =
-      [](const FindRadiosRequest&) { return FindRadiosResult{}; };
+  // Starts the search of "Find Radios..." on the given ports (the port
+  // list's entries). Unset, or returning nullptr: nothing is searched.
+  std::function<std::unique_ptr<RadioSearch>(const std::vector<std::string>& ports)>
+      startRadioSearch;
   // Told the name of each radio operation as it starts ("poll both",
   // "configure", "init client"), so the wire log can head its entries.
   std::function<void(const std::string&)> operationStarted = [](const std::string&) {};
@@ -55,9 +55,9 @@ struct DialogServices {
   std::unique_ptr<WireLog> wireLog;
 };
 
-// Find Radios on the real ports: every listed port scanned at once, each
-// radio found in port order, Server first.
-FindRadiosResult FindRadiosOnPorts(const FindRadiosRequest& request);
+// Find Radios on the real ports: every listed port scanned at once on
+// workers of its own.
+std::unique_ptr<RadioSearch> StartScanOfPorts(const std::vector<std::string>& ports);
 
 // The real services: serial ports on the system clock, which keeps the
 // windows repainting while an operation waits for the radios.

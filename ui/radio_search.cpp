@@ -2,6 +2,17 @@
 
 namespace zorveth::ui {
 
+FindRadiosResult FoundRadios(const std::vector<PortScanResult>& results) {
+  FindRadiosResult found;
+  for (const PortScanResult& port : results) {
+    for (const RadioOutcome& radio : port.radios) {
+      found.radios.push_back(
+          {port.port, radio.role, static_cast<int>(radio.answeredAt.value_or(0))});
+    }
+  }
+  return found;
+}
+
 std::string DescribeFoundRadios(const FindRadiosResult& result) {
   if (result.radios.empty()) return "No radios found";
   std::vector<std::string> ports;  // first-found order

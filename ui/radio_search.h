@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "link/command_mode.h"
+#include "link/port_scan.h"
 
 namespace zorveth::ui {
 
@@ -20,15 +21,25 @@ struct FindRadiosResult {
   std::vector<FoundRadio> radios;
 };
 
-// What Find Radios hands the search.
-struct FindRadiosRequest {
-  // The COM port list's entries, as listed ("COM5", "COM33 (ttyUSB0)").
-  std::vector<std::string> ports;
-  // The search runs on the user-interface thread: call this often while
-  // waiting (for replies or for workers) so the windows keep repainting.
-  // It takes no user input.
-  std::function<void()> keepRepainting;
+// A search for radios on several ports that runs in the background while
+// the Find Radios window shows its progress.
+class RadioSearch {
+ public:
+  virtual ~RadioSearch() = default;
+  // Each port's line now, in the order of the ports ("searching 19200
+  // baud...", then what it found).
+  virtual std::vector<std::string> Statuses() = 0;
+  virtual bool Done() = 0;
+  // Every port stops at its next wait; a radio left in command mode gets
+  // its exit.
+  virtual void Cancel() = 0;
+  // Waits for every port to end, then their results in the order of the
+  // ports. Only once.
+  virtual std::vector<PortScanResult> Results() = 0;
 };
+
+// The radios the results name, port by port, Server first.
+FindRadiosResult FoundRadios(const std::vector<PortScanResult>& results);
 
 // The message Find Radios shows: one line per port, in the order the ports
 // were first found, e.g. "Server at 9600 baud and Client at 9600 baud on

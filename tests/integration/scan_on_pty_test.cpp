@@ -14,6 +14,12 @@
 #include "tests/integration/simulated_link.h"
 #include "tests/support/recording_feedback.h"
 #include "tests/support/scan_summary.h"
+#include "ui/configurator_dlg.h"
+#include "ui/dialog_services.h"
+#include "ui/find_radios_dlg.h"
+#include "ui/templates/templates.h"
+#include "ui/toolkit/headless/headless_dialog.h"
+#include "ui/toolkit/headless/headless_toolkit.h"
 
 namespace zorveth::testing {
 namespace {
@@ -189,6 +195,38 @@ TEST_F(ScanOnPty, InterruptionLeavesNoRadioInCommandModeAndNoPortOpen) {
     EXPECT_EQ(again.Open(), kPortOk);
     again.Close();
   }
+}
+
+// Cancel in the Find Radios window stops the real scan at once, and the
+// radio it caught in command mode gets its exit.
+TEST_F(ScanOnPty, CancelInFindRadiosStopsTheScanAndEveryRadioLeavesCommandMode) {
+  sim::PairConfig slow = sim::DefaultPairConfig();
+  slow.server.speed = slow.client.speed = 38400;
+  slow.server.replyDelayMs = slow.client.replyDelayMs = 150;
+  auto& pair = ServeAt(41, slow);
+  ui::headless::HeadlessToolkit toolkit;
+  auto services = ui::MakeSystemServices(toolkit);
+  services->loadSettings = [] { return AdvancedSettings{}; };
+  std::chrono::steady_clock::duration cancelTook{};
+  toolkit.OnDialog(ui::kFindRadiosDialogId, [&](ui::headless::HeadlessDialog& find) {
+    for (int i = 0; i < 2000 && !pair.InCommandMode(sim::kServerSlot); ++i) usleep(5000);
+    ASSERT_TRUE(pair.InCommandMode(sim::kServerSlot));
+    find.FireTimer(ui::CFindRadiosDlg::kRefreshTimer);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(find.PressEscape());
+    cancelTook = std::chrono::steady_clock::now() - start;
+    EXPECT_TRUE(find.Ended());
+  });
+  toolkit.OnDialog(ui::kMainDialogId, [&](ui::headless::HeadlessDialog& main) {
+    main.SystemMenu(ui::kSystemMenuFindRadios);
+  });
+  ui::CConfiguratorApp(*services).Run();
+  // Half a second on a quiet machine; generous here for a loaded one.
+  EXPECT_LT(cancelTook, std::chrono::seconds(3));
+  const std::string sent = Sent(pair);
+  EXPECT_TRUE(sent.ends_with("ATE\r")) << sent;
+  EXPECT_FALSE(pair.InCommandMode(sim::kServerSlot));
+  EXPECT_FALSE(pair.InCommandMode(sim::kClientSlot));
 }
 
 }  // namespace

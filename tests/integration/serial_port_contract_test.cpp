@@ -8,8 +8,8 @@
 #include <chrono>
 #include <thread>
 
-#include "port/serial_port.h"
 #include "platform/port_map.h"
+#include "port/serial_port.h"
 #include "tests/integration/simulated_link.h"
 
 namespace zorveth::testing {

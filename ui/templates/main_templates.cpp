@@ -83,7 +83,7 @@ const DialogTemplate* FindDialogTemplate(int id) {
   for (const DialogTemplate* dialog :
        {&MainDialogTemplate(), &AboutDialogTemplate(), &PollDialogTemplate(),
         &InitRadioDialogTemplate(), &InitWarningDialogTemplate(), &ClientWarningPaneTemplate(),
-        &ServerWarningPaneTemplate(), &AdvancedDialogTemplate()}) {
+        &ServerWarningPaneTemplate(), &AdvancedDialogTemplate(), &FindRadiosDialogTemplate()}) {
     if (dialog->id == id) return dialog;
   }
   return nullptr;

@@ -45,6 +45,10 @@ inline constexpr int kFindRadiosDialogId = 150;     // controls 1100-1119
 inline constexpr int kApplyProfileDialogId = 151;   // controls 1120-1139
 inline constexpr int kSignalMonitorDialogId = 152;  // controls 1140-1159
 
+// Find Radios: what the search is doing, and one line per port.
+inline constexpr int kFindRadiosStatus = 1100;
+inline constexpr int kFindRadiosList = 1101;
+
 // Poll dialog.
 inline constexpr int kResultList = 1020;
 inline constexpr int kPollBothButton = 1021;

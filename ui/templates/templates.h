@@ -19,6 +19,7 @@ const DialogTemplate& InitWarningDialogTemplate();  // 138
 const DialogTemplate& ClientWarningPaneTemplate();  // 139
 const DialogTemplate& ServerWarningPaneTemplate();  // 140
 const DialogTemplate& AdvancedDialogTemplate();     // 141
+const DialogTemplate& FindRadiosDialogTemplate();   // 150
 
 // nullptr for an unknown id.
 const DialogTemplate* FindDialogTemplate(int id);

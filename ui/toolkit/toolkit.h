@@ -38,6 +38,7 @@ enum class CommandKind {
   MenuCommand,       // an item of the dialog's menu bar, of a control's context
                      // menu, or a control's keyboard shortcut
   SystemCommand,     // an item of the window (system) menu, with its id
+  Timer,             // a timer the dialog started (StartTimer), with its id
 };
 
 struct Command {
@@ -113,6 +114,15 @@ class Toolkit {
   // normal cursor returns when every Begin has had its End.
   virtual void BeginWaitCursor() = 0;
   virtual void EndWaitCursor() = 0;
+
+  // --- Timers ------------------------------------------------------------
+
+  // Starts a repeating timer of the dialog: about every intervalMs the
+  // dialog gets {timerId, Timer} until StopTimer or until its window goes.
+  // A timer is no user input: it also fires behind a message box. Starting
+  // a running timer restarts it.
+  virtual void StartTimer(WindowHandle dialog, int timerId, int intervalMs) = 0;
+  virtual void StopTimer(WindowHandle dialog, int timerId) = 0;
 
   // --- Dialog windows ----------------------------------------------------
 

@@ -161,7 +161,7 @@ void ShootInitWarnings(QtToolkit& tk, const Run& run) {
   }
 }
 
-// A message box, and what "Find Radios..." tells after a scan found a pair.
+// A message box, and the Find Radios window with its results.
 void ShootMessageBoxes(QtToolkit& tk, const Run& run, const PathOf& path) {
   run(AdvancedDialogTemplate(), "message-box", {}, [&](WindowHandle h) {
     QTimer::singleShot(200, [&] {
@@ -172,22 +172,22 @@ void ShootMessageBoxes(QtToolkit& tk, const Run& run, const PathOf& path) {
     });
     tk.MessageBox(h, "Retry Number has to be between 0 - 255");
   });
-  // What "Find Radios..." tells after a scan found a pair.
-  run(
-      MainDialogTemplate(), "find-radios", [&](WindowHandle h) { FillMain(tk, h); },
+  // The Find Radios window once its scan of three ports has ended.
+  run(FindRadiosDialogTemplate(), "find-radios",
       [&](WindowHandle h) {
-        QTimer::singleShot(200, [&] {
-          QWidget* box = QApplication::activeModalWidget();
-          const QString file = path("find-radios");
-          std::printf("%s %s\n", box && box->grab().save(file) ? "wrote" : "FAILED",
-                      qPrintable(file));
-          if (box) box->close();
-        });
         FindRadiosResult found;
         found.radios = {{"COM5 (ttyUSB0)", zorveth::RadioRole::Server, 9600},
                         {"COM5 (ttyUSB0)", zorveth::RadioRole::Client, 9600}};
-        tk.MessageBox(h, DescribeFoundRadios(found));
-      });
+        tk.SetControlText(h, kFindRadiosStatus, DescribeFoundRadios(found));
+        for (const char* line :
+             {"COM1  no answer", "COM3  busy",
+              "COM5 (ttyUSB0)  Server at 9600 baud, channel 67, system ID 111; Client at 9600 "
+              "baud, channel 67, system ID 111"}) {
+          tk.ListAppend(h, kFindRadiosList, line);
+        }
+        tk.ListSelect(h, kFindRadiosList, 2);
+      },
+      {});
 }
 
 }  // namespace

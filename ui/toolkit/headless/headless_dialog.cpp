@@ -136,6 +136,10 @@ bool HeadlessDialog::CloseBox() {
   return m_toolkit.Deliver(m_window, {kIdCancel, CommandKind::ButtonClicked});
 }
 
+bool HeadlessDialog::FireTimer(int timerId) {
+  return m_toolkit.FireTimer(m_window, timerId);
+}
+
 bool HeadlessDialog::Ended() const {
   const HeadlessWindow* w = m_toolkit.Window(m_window);
   return !w || w->ended;

@@ -46,6 +46,8 @@ class HeadlessDialog {
   // control has no command for it.
   bool PressShortcut(int controlId, ControlShortcut shortcut);
   bool CloseBox();
+  // Fires one of the dialog's running timers once.
+  bool FireTimer(int timerId);
 
   // --- Reading ---
   bool Ended() const;

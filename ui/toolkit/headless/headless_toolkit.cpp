@@ -70,6 +70,21 @@ bool HeadlessToolkit::Deliver(WindowHandle window, const Command& command) {
   return true;
 }
 
+bool HeadlessToolkit::FireTimer(WindowHandle window, int timerId) {
+  HeadlessWindow* found = Window(window);
+  if (!found || found->ended || found->timers.count(timerId) == 0) return false;
+  found->events->OnCommand({timerId, CommandKind::Timer});
+  return true;
+}
+
+void HeadlessToolkit::StartTimer(WindowHandle dialog, int timerId, int intervalMs) {
+  if (HeadlessWindow* found = Window(dialog)) found->timers[timerId] = intervalMs;
+}
+
+void HeadlessToolkit::StopTimer(WindowHandle dialog, int timerId) {
+  if (HeadlessWindow* found = Window(dialog)) found->timers.erase(timerId);
+}
+
 void HeadlessToolkit::BeginWaitCursor() {
   ++m_waitCursorDepth;
   ++m_waitCursorShown;

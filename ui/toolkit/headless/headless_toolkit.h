@@ -72,10 +72,15 @@ class HeadlessToolkit : public Toolkit {
   bool AcceptsInput(WindowHandle window) const;
   // Delivers a command as user input would; false when it was refused.
   bool Deliver(WindowHandle window, const Command& command);
+  // Fires a running timer of the window once, as its interval passing
+  // would; false when there is no such timer.
+  bool FireTimer(WindowHandle window, int timerId);
 
   // Toolkit.
   std::string ApplicationName() const override { return m_applicationName; }
   void PumpPendingEvents() override { ++m_pumpCount; }
+  void StartTimer(WindowHandle dialog, int timerId, int intervalMs) override;
+  void StopTimer(WindowHandle dialog, int timerId) override;
   void BeginWaitCursor() override;
   void EndWaitCursor() override { --m_waitCursorDepth; }
   int RunModal(const DialogTemplate& dialog, WindowHandle owner, DialogEvents& events) override;

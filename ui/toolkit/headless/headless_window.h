@@ -33,6 +33,7 @@ struct HeadlessWindow {
   std::vector<WindowHandle> children;
   std::vector<HeadlessControl> controls;
   std::vector<std::pair<int, std::string>> systemMenuItems;
+  std::map<int, int> timers;  // running timers: id -> interval in ms
   const IconResource* icon = nullptr;
   bool modal = false;
   bool visible = false;

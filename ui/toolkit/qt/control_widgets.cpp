@@ -107,8 +107,9 @@ QWidget* CreateListBox(const ControlTemplate& control, QWidget* parent) {
   list->setVerticalScrollBarPolicy(Has(control, control_style::kVerticalScroll)
                                        ? Qt::ScrollBarAsNeeded
                                        : Qt::ScrollBarAlwaysOff);
-  list->setFrameStyle(Has(control, control_style::kClientEdge) ? QFrame::StyledPanel | QFrame::Sunken
-                                                               : QFrame::NoFrame);
+  list->setFrameStyle(Has(control, control_style::kClientEdge)
+                          ? QFrame::StyledPanel | QFrame::Sunken
+                          : QFrame::NoFrame);
   for (const auto& entry : control.initialEntries) list->addItem(ToQString(entry));
   list->setFocusPolicy(FocusFor(control));
   return list;
@@ -124,7 +125,8 @@ QWidget* CreateFrame(const ControlTemplate&, QWidget* parent) {
 
 bool FrameGroupBox::event(QEvent* event) {
   if (event->type() == QEvent::Shortcut) {
-    for (QWidget* next = nextInFocusChain(); next && next != this; next = next->nextInFocusChain()) {
+    for (QWidget* next = nextInFocusChain(); next && next != this;
+         next = next->nextInFocusChain()) {
       if ((next->focusPolicy() & Qt::TabFocus) && next->isEnabled() && next->isVisible()) {
         next->setFocus(Qt::ShortcutFocusReason);
         break;
@@ -153,20 +155,36 @@ QString StaticTextForDisplay(const std::string& text) {
 QWidget* CreateControlWidget(const ControlTemplate& control, QWidget* parent, BaseUnits base) {
   QWidget* widget = nullptr;
   switch (control.kind) {
-    case ControlKind::PushButton: widget = CreatePushButton(control, parent); break;
-    case ControlKind::RadioButton: widget = CreateRadioButton(control, parent); break;
+    case ControlKind::PushButton:
+      widget = CreatePushButton(control, parent);
+      break;
+    case ControlKind::RadioButton:
+      widget = CreateRadioButton(control, parent);
+      break;
     case ControlKind::GroupBox: {
       auto* group = new FrameGroupBox(ToQString(control.text), parent);
       group->setFocusPolicy(Qt::NoFocus);
       widget = group;
       break;
     }
-    case ControlKind::StaticText: widget = CreateStaticText(control, parent); break;
-    case ControlKind::Icon: widget = CreateIcon(control, parent); break;
-    case ControlKind::Frame: widget = CreateFrame(control, parent); break;
-    case ControlKind::Edit: widget = CreateEdit(control, parent); break;
-    case ControlKind::ComboBox: widget = CreateComboBox(control, parent); break;
-    case ControlKind::ListBox: widget = CreateListBox(control, parent); break;
+    case ControlKind::StaticText:
+      widget = CreateStaticText(control, parent);
+      break;
+    case ControlKind::Icon:
+      widget = CreateIcon(control, parent);
+      break;
+    case ControlKind::Frame:
+      widget = CreateFrame(control, parent);
+      break;
+    case ControlKind::Edit:
+      widget = CreateEdit(control, parent);
+      break;
+    case ControlKind::ComboBox:
+      widget = CreateComboBox(control, parent);
+      break;
+    case ControlKind::ListBox:
+      widget = CreateListBox(control, parent);
+      break;
   }
   if (!widget) return nullptr;
   widget->setGeometry(ControlGeometry(control, widget, base));

@@ -14,8 +14,12 @@ class QWidget;
 namespace zorveth::ui::qt {
 
 // Template texts are UTF-8 (plain ASCII in practice).
-inline QString ToQString(const std::string& text) { return QString::fromStdString(text); }
-inline std::string ToStdString(const QString& text) { return text.toStdString(); }
+inline QString ToQString(const std::string& text) {
+  return QString::fromStdString(text);
+}
+inline std::string ToStdString(const QString& text) {
+  return text.toStdString();
+}
 
 // A group box draws a titled frame only. The controls it frames are
 // siblings on top of it, exactly where the template puts them, so its

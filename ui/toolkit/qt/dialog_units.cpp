@@ -45,14 +45,18 @@ QFont DialogFont(const std::string& faceName, int pointSize) {
 
 BaseUnits MeasureBaseUnits(const QFont& font) {
   const QFontMetrics metrics(font);
-  const int width =
-      metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  const int width = metrics.horizontalAdvance(
+      QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
   return BaseUnits{std::max(1, (width / 26 + 1) / 2), std::max(1, metrics.height())};
 }
 
-int HorizontalUnitsToPixels(int units, BaseUnits base) { return MulDiv(units, base.x, 4); }
+int HorizontalUnitsToPixels(int units, BaseUnits base) {
+  return MulDiv(units, base.x, 4);
+}
 
-int VerticalUnitsToPixels(int units, BaseUnits base) { return MulDiv(units, base.y, 8); }
+int VerticalUnitsToPixels(int units, BaseUnits base) {
+  return MulDiv(units, base.y, 8);
+}
 
 QRect DialogRectToPixels(int x, int y, int cx, int cy, BaseUnits base) {
   return QRect(HorizontalUnitsToPixels(x, base), VerticalUnitsToPixels(y, base),

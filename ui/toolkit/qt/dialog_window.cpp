@@ -28,12 +28,14 @@ DialogSurface::DialogSurface(const DialogTemplate& dialog, QWidget* parent)
     if (control.id != -1) m_controls.emplace(control.id, widget);  // the first of an id wins
     const int id = control.id;
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-      connect(button, &QAbstractButton::clicked, this,
-              [this, id] { Deliver({id, CommandKind::ButtonClicked}); });
+      connect(button, &QAbstractButton::clicked, this, [this, id] {
+        Deliver({id, CommandKind::ButtonClicked});
+      });
     } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
       // activated: only a choice of the user, never a change from code.
-      connect(combo, &QComboBox::activated, this,
-              [this, id] { Deliver({id, CommandKind::SelectionChanged}); });
+      connect(combo, &QComboBox::activated, this, [this, id] {
+        Deliver({id, CommandKind::SelectionChanged});
+      });
     }
   }
   // Group boxes frame controls that are their siblings; keep them beneath
@@ -66,7 +68,8 @@ DialogWindow::DialogWindow(const DialogTemplate& dialog, QWidget* owner) : QDial
   setWindowTitle(ToQString(dialog.title));
   Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint;
   if (dialog.style & dialog_style::kCaption) flags |= Qt::WindowTitleHint;
-  if (dialog.style & dialog_style::kSystemMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  if (dialog.style & dialog_style::kSystemMenu)
+    flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
   if (dialog.style & dialog_style::kMinimizeBox) flags |= Qt::WindowMinimizeButtonHint;
   setWindowFlags(flags);
 
@@ -85,8 +88,9 @@ DialogWindow::DialogWindow(const DialogTemplate& dialog, QWidget* owner) : QDial
       if (item.items.empty()) {
         QAction* action = m_menuBar->addAction(ToQString(item.text));
         const int id = item.id;
-        connect(action, &QAction::triggered, this,
-                [this, id] { Deliver({id, CommandKind::MenuCommand}); });
+        connect(action, &QAction::triggered, this, [this, id] {
+          Deliver({id, CommandKind::MenuCommand});
+        });
       } else {
         AddMenu(m_menuBar->addMenu(ToQString(item.text)), item.items);
       }
@@ -106,8 +110,9 @@ void DialogWindow::AddMenu(QMenu* menu, const std::vector<MenuItem>& items) {
       menu->addSeparator();
     } else {
       const int id = item.id;
-      connect(menu->addAction(ToQString(item.text)), &QAction::triggered, this,
-              [this, id] { Deliver({id, CommandKind::MenuCommand}); });
+      connect(menu->addAction(ToQString(item.text)), &QAction::triggered, this, [this, id] {
+        Deliver({id, CommandKind::MenuCommand});
+      });
     }
   }
 }
@@ -150,10 +155,16 @@ void DialogWindow::keyPressEvent(QKeyEvent* event) {
     return;
   }
   switch (event->key()) {
-    case Qt::Key_Escape: Deliver({kIdCancel, CommandKind::ButtonClicked}); break;
+    case Qt::Key_Escape:
+      Deliver({kIdCancel, CommandKind::ButtonClicked});
+      break;
     case Qt::Key_Return:
-    case Qt::Key_Enter: PressEnter(); break;
-    default: QWidget::keyPressEvent(event); return;
+    case Qt::Key_Enter:
+      PressEnter();
+      break;
+    default:
+      QWidget::keyPressEvent(event);
+      return;
   }
   event->accept();
 }
@@ -177,9 +188,13 @@ void DialogWindow::closeEvent(QCloseEvent* event) {
   if (!m_allowClose || m_allowClose()) Deliver({kIdCancel, CommandKind::ButtonClicked});
 }
 
-void DialogWindow::reject() { Deliver({kIdCancel, CommandKind::ButtonClicked}); }
+void DialogWindow::reject() {
+  Deliver({kIdCancel, CommandKind::ButtonClicked});
+}
 
-void DialogWindow::accept() { Deliver({kIdOk, CommandKind::ButtonClicked}); }
+void DialogWindow::accept() {
+  Deliver({kIdOk, CommandKind::ButtonClicked});
+}
 
 void DialogWindow::done(int) {
   // QDialog's own paths to done() are all routed through commands above.

@@ -17,7 +17,9 @@ namespace {
 // beside it, so reading it back gives what was written.
 constexpr const char* kTextProperty = "zorvethText";
 
-bool InRange(int index, int count) { return index >= 0 && index < count; }
+bool InRange(int index, int count) {
+  return index >= 0 && index < count;
+}
 
 }  // namespace
 
@@ -73,7 +75,8 @@ std::string QtToolkit::ControlText(WindowHandle dialog, int controlId) const {
   if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
     return ToStdString(button->text());
   }
-  if (const auto* group = qobject_cast<const QGroupBox*>(widget)) return ToStdString(group->title());
+  if (const auto* group = qobject_cast<const QGroupBox*>(widget))
+    return ToStdString(group->title());
   if (const auto* label = qobject_cast<const QLabel*>(widget)) {
     const QVariant set = label->property(kTextProperty);
     if (set.isValid()) return ToStdString(set.toString());

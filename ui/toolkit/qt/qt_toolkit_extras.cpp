@@ -2,6 +2,7 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QListWidget>
+#include <QTimer>
 
 #include "ui/toolkit/qt/control_extras.h"
 #include "ui/toolkit/qt/control_widgets.h"
@@ -14,6 +15,10 @@ namespace {
 
 bool InRange(int index, int count) {
   return index >= 0 && index < count;
+}
+
+QString TimerName(int timerId) {
+  return QStringLiteral("zorveth-timer-%1").arg(timerId);
 }
 
 }  // namespace
@@ -38,6 +43,29 @@ std::optional<std::string> QtToolkit::AskSaveFileName(WindowHandle owner,
   // Paths are handed on in the local 8-bit encoding, which is what the
   // file functions take.
   return dialog.selectedFiles().front().toLocal8Bit().toStdString();
+}
+
+void QtToolkit::StartTimer(WindowHandle dialog, int timerId, int intervalMs) {
+  StopTimer(dialog, timerId);
+  DialogSurface* surface = ClientArea(dialog);
+  if (!surface) return;
+  // Owned by the window, so it goes with it.
+  auto* timer = new QTimer(surface);
+  timer->setObjectName(TimerName(timerId));
+  QObject::connect(timer, &QTimer::timeout, surface, [this, dialog, timerId] {
+    Dispatch(dialog, {timerId, CommandKind::Timer});
+  });
+  timer->start(intervalMs);
+}
+
+void QtToolkit::StopTimer(WindowHandle dialog, int timerId) {
+  DialogSurface* surface = ClientArea(dialog);
+  if (!surface) return;
+  for (QTimer* timer :
+       surface->findChildren<QTimer*>(TimerName(timerId), Qt::FindDirectChildrenOnly)) {
+    timer->stop();
+    timer->deleteLater();
+  }
 }
 
 void QtToolkit::SetClipboardText(const std::string& text) {

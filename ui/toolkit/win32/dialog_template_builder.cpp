@@ -35,7 +35,9 @@ WORD ClassAtom(ControlKind kind) {
   return kStaticClass;
 }
 
-bool Has(std::uint32_t flags, std::uint32_t flag) { return (flags & flag) != 0; }
+bool Has(std::uint32_t flags, std::uint32_t flag) {
+  return (flags & flag) != 0;
+}
 
 // Little-endian words and strings, with the DWORD alignment the format
 // asks for before every control.

@@ -33,10 +33,9 @@ std::vector<std::uint32_t> Resample(const IconImage& image, int size) {
         }
       }
       if (a == 0) continue;
-      const std::uint32_t pixel = static_cast<std::uint32_t>(a / n) << 24 |
-                                  static_cast<std::uint32_t>(r / a) << 16 |
-                                  static_cast<std::uint32_t>(g / a) << 8 |
-                                  static_cast<std::uint32_t>(b / a);
+      const std::uint32_t pixel =
+          static_cast<std::uint32_t>(a / n) << 24 | static_cast<std::uint32_t>(r / a) << 16 |
+          static_cast<std::uint32_t>(g / a) << 8 | static_cast<std::uint32_t>(b / a);
       out[static_cast<std::size_t>(y) * size + x] = pixel;
     }
   }
@@ -83,7 +82,8 @@ HICON CreateIconFromResource(const IconResource& icon, int size) {
   for (int y = 0; y < size; ++y) {
     for (int x = 0; x < size; ++x) {
       if ((pixels[static_cast<std::size_t>(y) * size + x] >> 24) < 0x80) {
-        maskBits[static_cast<std::size_t>(y) * stride + x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
+        maskBits[static_cast<std::size_t>(y) * stride + x / 8] |=
+            static_cast<BYTE>(0x80 >> (x % 8));
       }
     }
   }

@@ -181,6 +181,9 @@ INT_PTR Win32Toolkit::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPAR
   switch (message) {
     case WM_COMMAND:
       return HandleCommand(hwnd, wParam, lParam);
+    case WM_TIMER:
+      Dispatch(hwnd, {static_cast<int>(wParam), CommandKind::Timer});
+      return Answer(hwnd, 0);
     case WM_SYSCOMMAND:
       // The dialog takes its own items; move, minimise, close... stay the
       // system's.

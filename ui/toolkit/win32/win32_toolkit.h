@@ -84,6 +84,8 @@ class Win32Toolkit : public Toolkit {
   int ListSelection(WindowHandle dialog, int controlId) const override;
   void ListSelect(WindowHandle dialog, int controlId, int index) override;
   void ListScrollIntoView(WindowHandle dialog, int controlId, int index) override;
+  void StartTimer(WindowHandle dialog, int timerId, int intervalMs) override;
+  void StopTimer(WindowHandle dialog, int timerId) override;
 
  private:
   struct Window {

@@ -8,7 +8,9 @@
 namespace zorveth::ui::win32 {
 namespace {
 
-HWND ToHwnd(WindowHandle handle) { return reinterpret_cast<HWND>(handle); }
+HWND ToHwnd(WindowHandle handle) {
+  return reinterpret_cast<HWND>(handle);
+}
 
 // The text of a combo entry or list line, by the control's own length and
 // text messages.

@@ -208,6 +208,16 @@ void Win32Toolkit::ListScrollIntoView(WindowHandle dialog, int controlId, int in
   }
 }
 
+// Timer ids are the dialog's own; the system keeps them per window and
+// kills them with it.
+void Win32Toolkit::StartTimer(WindowHandle dialog, int timerId, int intervalMs) {
+  if (Find(dialog)) SetTimer(ToHwnd(dialog), static_cast<UINT_PTR>(timerId), intervalMs, nullptr);
+}
+
+void Win32Toolkit::StopTimer(WindowHandle dialog, int timerId) {
+  if (Find(dialog)) KillTimer(ToHwnd(dialog), static_cast<UINT_PTR>(timerId));
+}
+
 // A minimised dialog shows its large icon, as the system does for any
 // window that has one.
 bool Win32Toolkit::PaintMinimised(HWND hwnd, const Window& window) {
