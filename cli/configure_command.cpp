@@ -22,7 +22,9 @@ const CommandSpec kConfigure = {
     "Writes one set of link settings to the Client radio and then, once the\n"
     "Client has accepted it, to the Server, probing 38400, 19200, 9600 and 4800\n"
     "baud for the Client. The packet length, number of retries and system ID come\n"
-    "from SkelvarRadio.ini in the working directory ('zorveth-cli settings').\n",
+    "from SkelvarRadio.ini in the working directory ('zorveth-cli settings'); a\n"
+    "value there the advanced settings dialog would not take is refused. After\n"
+    "--baud 2400 only a poll finds the radios, so that needs --yes.\n",
     {kPortOption, kChannelOption, kBaudOption, kTraceOption, kFormatOption, kSlowYesOption,
      kHelpOption},
     "Options are checked before anything is sent. Prints exactly one outcome:\n"
