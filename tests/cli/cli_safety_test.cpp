@@ -219,6 +219,15 @@ TEST_F(CliSafety, InterruptLeavesTheRadiosOutOfCommandModeAndThePortFree) {
        SIGTERM,
        143,
        "  the Client was sent ATE to leave command mode and confirmed it"},
+      {"poll server while no radio answers",
+       {"poll", "server", "--port", "COM12"},
+       [](sim::PairConfig& p) { p.server.powered = p.client.powered = false; },
+       [](const std::string& sent) { return sent.find("+S\r") != std::string::npos; },
+       SIGINT,
+       130,
+       // A radio that never answered needs no switching off and on.
+       "  the Server had not answered its escape; it was sent ATE in case it heard it\n"
+       "  a poll changes nothing"},
       {"configure between the radios",
        {"configure", "--port", "COM12", "--channel", "70"},
        [](sim::PairConfig& p) { p.server.replyDelayMs = 250; },
