@@ -67,9 +67,12 @@ void ConsoleFeedback::AppendLine(const std::string& line) {
   std::cout << line << '\n' << std::flush;
 }
 
-void ConsoleFeedback::ShowSuccess(const std::string& text) {
+void ConsoleFeedback::ShowSuccess(const std::string& text,
+                                  const std::vector<std::string>& details) {
   ClearProgress();
   std::cout << text << '\n' << std::flush;
+  for (const auto& detail : details) std::cerr << "  " << detail << '\n';
+  std::cerr << std::flush;
 }
 
 void ConsoleFeedback::ShowFailure(const std::string& text,

@@ -65,8 +65,9 @@ class ConsoleFeedback : public OperationFeedback, public LineSink {
   void Progress(const std::string& text) override;
   void AppendLine(const std::string& line) override;
 
-  // A success message on stdout.
-  void ShowSuccess(const std::string& text);
+  // A success message on stdout, its details (each indented by two blanks)
+  // on stderr.
+  void ShowSuccess(const std::string& text, const std::vector<std::string>& details = {});
   // A failure message and its details (each indented by two blanks) on
   // stderr; the first line is exactly the dialog's message.
   void ShowFailure(const std::string& text, const std::vector<std::string>& details);

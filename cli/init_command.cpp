@@ -6,9 +6,9 @@
 #include "cli/option_checks.h"
 #include "cli/option_table.h"
 #include "cli/radio_run.h"
+#include "cli/stored_settings.h"
 #include "cli/trace_option.h"
 #include "link/initialize.h"
-#include "settings/advanced_settings.h"
 
 namespace zorveth::cli {
 namespace {
@@ -74,6 +74,8 @@ int RunInit(const Arguments& args) {
   if (!refusal.empty()) return UsageError("init", refusal);
   if (role.empty()) return UsageError("init", "--role client or --role server is required");
   if (!link.portGiven) return UsageError("init", "--port is required");
+  OperationContext context;
+  if (!LoadSettingsToSend("init", context.settings)) return kExitUsage;
   if (!confirmed) {
     std::cerr << "zorveth-cli init: this overwrites the radio's settings; add --yes to go ahead"
                  " (nothing was sent)\n";
@@ -83,10 +85,8 @@ int RunInit(const Arguments& args) {
     link.choices.channel = std::string(DefaultChannel(link.choices.technology));
   if (std::string error; !trace.Prepare(error)) return UsageError("init", error);
 
-  OperationContext context;
   context.choices = link.choices;
   context.port = link.choices.comPort;
-  context.settings = LoadAdvancedSettings();
   context.initRole = role == "client" ? RadioRole::Client : RadioRole::Server;
   const int status =
       RunRadioOperation(context, output, trace, "init " + role,

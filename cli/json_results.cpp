@@ -85,7 +85,7 @@ Json RegistersJson(const std::vector<RegisterReading>& registers) {
 
 Json MessageJson(const RenderedMessage& message) {
   return {{"text", message.text},
-          {"radio", message.about ? Json(RoleName(*message.about)) : Json(nullptr)},
+          {"role", message.about ? Json(RoleName(*message.about)) : Json(nullptr)},
           {"details", message.details}};
 }
 

@@ -16,7 +16,7 @@ namespace zorveth::cli {
 using Json = nlohmann::ordered_json;
 
 // Raised whenever a document changes in a way a script would notice.
-inline constexpr int kJsonFormatVersion = 2;
+inline constexpr int kJsonFormatVersion = 3;
 
 // "text" or "json" in any letter case; nullopt for anything else.
 std::optional<bool> ParseFormat(std::string_view value);

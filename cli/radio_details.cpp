@@ -57,11 +57,28 @@ std::string NewSettings(const OperationContext& context) {
          std::to_string(context.settings.retryNumber) + ", baud " + context.choices.newBaudRate;
 }
 
-std::vector<std::string> ClientChangedServerNot(const OperationContext& context,
-                                                const std::string& serverPart) {
-  return {"the Client now holds the new settings (" + NewSettings(context) +
-              ") and the Server does not: " + serverPart,
-          "run configure again with the Server switched on, or set the Client back"};
+std::string ClientHoldsNew(const OperationContext& context) {
+  return "the Client now holds the new settings (" + NewSettings(context) + ")";
+}
+
+// How to undo the Client's half of a configure: configure again with the
+// settings it had, at the speed it answered at. Its old channel is the
+// Server's when the pair matched; a poll of the Server shows it.
+std::string SetClientBack(const OperationContext& context, const RadioOutcome* client,
+                          bool serverSilent) {
+  const std::string speed = client && client->answeredAt ? std::to_string(*client->answeredAt)
+                                                         : context.choices.newBaudRate;
+  return std::string(serverSilent ? "run configure again once the Server answers, or set" : "set") +
+         " the Client back: 'zorveth-cli configure --port " + context.port +
+         " --channel N --baud " + speed + "' with N the Server's channel";
+}
+
+// "the Server did not answer at 19200 baud: ...": the Server is asked only
+// at the speed the Client answered at, so silence there proves little.
+std::string ServerSilent(const OperationContext& context, const std::vector<std::uint32_t>& asked) {
+  return "the Server did not answer at " + SpeedList(asked) +
+         ": it may be switched off, or at another speed ('zorveth-cli poll server --port " +
+         context.port + "' finds it)";
 }
 
 std::string AnsweredAt(const RadioOutcome* radio) {
@@ -121,10 +138,17 @@ std::vector<std::string> ConfigureDetails(const OperationOutcome& outcome,
   switch (shown.id) {
     case MessageId::UnableToConnectToPort:
       return {outcome.openError.value_or("")};
-    case MessageId::NoServerCommunication:
-      return ClientChangedServerNot(context, "the Server did not answer" + AnsweredAt(client));
+    case MessageId::NoServerCommunication: {
+      std::vector<std::uint32_t> asked = SpeedsAsked(server);
+      if (asked.empty() && client && client->answeredAt) asked.push_back(*client->answeredAt);
+      return {ClientHoldsNew(context), ServerSilent(context, asked),
+              SetClientBack(context, client, true)};
+    }
     case MessageId::ServerNotConfigured:
-      return ClientChangedServerNot(context, "the Server answered " + ReplyOf(server));
+      return {
+          ClientHoldsNew(context),
+          "the Server answered " + ReplyOf(server) + AnsweredAt(server) + " and keeps its settings",
+          SetClientBack(context, client, false)};
     case MessageId::UnableToConnectToRadios: {
       std::vector<std::string> lines = {"no Client answered at " + SpeedList(SpeedsAsked(client)) +
                                         "; nothing was changed"};
@@ -196,19 +220,64 @@ std::vector<std::string> MessageDetails(const OperationOutcome& outcome, const S
   return {};
 }
 
+namespace {
+
+// The one "ATE" after an interrupt. Switching a radio off and on is advice
+// only for one that answered and then did not confirm its exit: a radio that
+// never answered its escape is not in command mode.
+std::string ExitAfterInterrupt(const OperationOutcome& outcome, const InterruptOutcome& interrupt) {
+  if (!interrupt.exitSent) return "no radio was left in command mode";
+  const RadioRole role = interrupt.lastAddressed.value_or(RadioRole::Server);
+  const RadioOutcome* radio = outcome.Find(role);
+  const bool answered = (radio && radio->Answered()) ||
+                        (interrupt.lastStep && *interrupt.lastStep != LinkStepKind::Escape);
+  if (interrupt.exitConfirmed) {
+    return "the " + Role(role) + " was sent ATE to leave command mode and confirmed it";
+  }
+  if (!answered) {
+    return "the " + Role(role) +
+           " had not answered its escape; it was sent ATE in case it heard it";
+  }
+  return "the " + Role(role) +
+         " was sent ATE to leave command mode; it did not confirm: switch "
+         "it off and on";
+}
+
+void ConfigureInterrupted(const OperationOutcome& outcome, const OperationContext& context,
+                          std::vector<std::string>& lines) {
+  const RadioOutcome* client = outcome.Find(RadioRole::Client);
+  const RadioOutcome* server = outcome.Find(RadioRole::Server);
+  const SettingsHeld clientHeld = client ? client->Held() : SettingsHeld::Unchanged;
+  const SettingsHeld serverHeld = server ? server->Held() : SettingsHeld::Unchanged;
+  if (clientHeld == SettingsHeld::MaybeNew) {
+    lines.emplace_back(
+        "the Client may hold the new settings: it was sent them, but no reply came before "
+        "the interrupt; poll it to see");
+    return;
+  }
+  if (clientHeld != SettingsHeld::New) {
+    lines.emplace_back("the radios were not changed");
+    return;
+  }
+  lines.push_back(ClientHoldsNew(context));
+  if (serverHeld == SettingsHeld::New) {
+    lines.emplace_back("the Server holds them too");
+  } else if (serverHeld == SettingsHeld::MaybeNew) {
+    lines.emplace_back(
+        "the Server may hold them too: it was sent them, but no reply came before the "
+        "interrupt; poll it to see");
+  } else {
+    lines.emplace_back("the Server was not configured");
+    lines.push_back(SetClientBack(context, client, true));
+  }
+}
+
+}  // namespace
+
 std::vector<std::string> InterruptDetails(const OperationOutcome& outcome,
                                           const OperationContext& context) {
-  std::vector<std::string> lines;
   const InterruptOutcome interrupt = outcome.interrupt.value_or(InterruptOutcome{});
-  if (interrupt.exitSent) {
-    const RadioRole role = interrupt.lastAddressed.value_or(RadioRole::Server);
-    lines.push_back("the " + Role(role) + " was sent ATE to leave command mode" +
-                    (interrupt.exitConfirmed ? " and confirmed it"
-                                             : "; it did not confirm: switch it off and on"));
-  } else {
-    lines.emplace_back("no radio was left in command mode");
-  }
-  const RadioOutcome* client = outcome.Find(RadioRole::Client);
+  std::vector<std::string> lines = {ExitAfterInterrupt(outcome, interrupt)};
   switch (outcome.kind) {
     case OperationKind::PollServer:
     case OperationKind::PollClient:
@@ -217,15 +286,7 @@ std::vector<std::string> InterruptDetails(const OperationOutcome& outcome,
       lines.emplace_back("a poll changes nothing on the radios");
       break;
     case OperationKind::Configure:
-      if (client && client->Held() == SettingsHeld::New) {
-        Append(lines, ClientChangedServerNot(context, "the Server was not configured"));
-      } else if (client && client->Held() == SettingsHeld::MaybeNew) {
-        lines.emplace_back(
-            "the Client may hold the new settings: it was sent them, but no reply came before "
-            "the interrupt; poll it to see");
-      } else {
-        lines.emplace_back("the radios were not changed");
-      }
+      ConfigureInterrupted(outcome, context, lines);
       break;
     case OperationKind::Initialize:
       if (const RadioOutcome* radio = RadioSentTheLine(outcome);
@@ -237,6 +298,20 @@ std::vector<std::string> InterruptDetails(const OperationOutcome& outcome,
       break;
   }
   return lines;
+}
+
+std::vector<std::string> SuccessDetails(const OperationOutcome& outcome, const ShownMessage& shown,
+                                        const OperationContext& context) {
+  // Init addresses the radio as Client and as Server in turn; the role it
+  // answered as is the role it had.
+  if (outcome.kind != OperationKind::Initialize || !shown.about ||
+      *shown.about == context.initRole) {
+    return {};
+  }
+  const std::string now = Role(context.initRole);
+  return {
+      "the radio answered as " + Role(*shown.about) + " and is now the " + now,
+      "if the pair's other radio is switched on, two radios may now share the " + now + " role"};
 }
 
 }  // namespace zorveth::cli

@@ -29,6 +29,11 @@ std::string EscapedReply(const std::string& reply);
 std::vector<std::string> MessageDetails(const OperationOutcome& outcome, const ShownMessage& shown,
                                         const OperationContext& context);
 
+// The lines under a success message: init's when the radio answered in
+// another role than it now has.
+std::vector<std::string> SuccessDetails(const OperationOutcome& outcome, const ShownMessage& shown,
+                                        const OperationContext& context);
+
 // The lines under "Interrupted".
 std::vector<std::string> InterruptDetails(const OperationOutcome& outcome,
                                           const OperationContext& context);

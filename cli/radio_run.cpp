@@ -36,8 +36,10 @@ int RunRadioOperation(const OperationContext& context, const OutputChoice& outpu
   for (const ShownMessage& message : outcome.messages) {
     RenderedMessage rendered{MessageText(message.id), {}, message.about};
     if (IsSuccessMessage(message.id)) {
-      // stdout carries the document alone with --format json.
-      if (!output.json) console.ShowSuccess(rendered.text);
+      rendered.details = SuccessDetails(outcome, message, context);
+      // stdout carries the success message alone, or the document alone
+      // with --format json; what it says about the radios goes to stderr.
+      if (!output.json) console.ShowSuccess(rendered.text, rendered.details);
     } else {
       rendered.details = MessageDetails(outcome, message, context);
       console.ShowFailure(rendered.text, rendered.details);

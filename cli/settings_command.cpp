@@ -1,8 +1,8 @@
 // zorveth-cli settings: shows the advanced settings or changes them, with
 // the same checks and messages as the advanced settings dialog.
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 #include <optional>
 
@@ -10,7 +10,7 @@
 #include "cli/json_results.h"
 #include "cli/option_checks.h"
 #include "cli/option_table.h"
-#include "settings/advanced_settings.h"
+#include "cli/stored_settings.h"
 #include "text/text_numbers.h"
 
 namespace zorveth::cli {
@@ -29,34 +29,80 @@ const CommandSpec kSettings = {
     "",
     "Without options, shows the advanced settings kept in SkelvarRadio.ini in\n"
     "the working directory (defaults 262, 4 and 111 for missing values; a\n"
-    "missing file is created empty).\n\n"
+    "missing file is created empty). A value the dialog would not have saved\n"
+    "(not a number, or out of range) is shown as it loads, with a warning on\n"
+    "stderr: configure and init refuse to send it.\n\n"
     "With options, sets the given values, keeps the others as loaded, checks\n"
     "all three and writes the file.\n",
     {kPacketLengthOption, kRetriesOption, kSystemIdOption, kFormatOption, kHelpOption},
-    "Exit status: 0 success, 1 a value out of range or the file could not be\n"
-    "written (nothing is saved then), 2 usage error.\n"};
+    "Exit status: 0 success, 1 a stored value stops the save or the file could\n"
+    "not be written (nothing is saved then), 2 usage error.\n"};
 
-void PrintSettings(const AdvancedSettings& settings, bool json, bool success) {
+const AdvancedSettingField& FieldOf(const OptionSpec& option) {
+  for (const AdvancedSettingField& field : kAdvancedSettingFields) {
+    if (SettingsOption(field) == option.name) return field;
+  }
+  return kAdvancedSettingFields[0];
+}
+
+void PrintSettings(const AdvancedSettings& settings,
+                   const std::vector<StoredValueProblem>& problems, bool json, bool success) {
   if (!json) {
+    if (!success) return;
     std::cout << "Fixed packet length: " << settings.fixedPacketLength << '\n'
               << "Number of retries: " << settings.retryNumber << '\n'
               << "System ID: " << settings.systemIdentification << '\n';
     return;
   }
   Json document = DocumentHead("settings", success);
-  document["file"] = kSettingsFileName;
+  document["file"] = SettingsFilePath();
   document["settings"] = {{"packetLength", settings.fixedPacketLength},
                           {"broadcastAttempts", settings.retryNumber},
                           {"systemId", settings.systemIdentification}};
+  Json warnings = Json::array();
+  for (const StoredValueProblem& problem : problems) {
+    warnings.push_back({{"key", problem.field->key},
+                        {"value", problem.text},
+                        {"problem", problem.notANumber ? "not a number" : "out of range"},
+                        {"option", SettingsOption(*problem.field)}});
+  }
+  document["warnings"] = std::move(warnings);
   PrintDocument(document);
+}
+
+// A stored value the dialog would not have saved stops the save unless the
+// command line replaces it: saving would turn "abc" into 0, or write 999
+// back. The dialog's message when it is out of range, its file and key
+// under it.
+bool StoredValuesStopTheSave(const std::vector<StoredValueProblem>& problems,
+                             const std::vector<const AdvancedSettingField*>& given) {
+  for (const StoredValueProblem& problem : problems) {
+    if (std::find(given.begin(), given.end(), problem.field) != given.end()) continue;
+    std::cerr << (problem.notANumber ? kUnableToSaveSettings : problem.field->rangeMessage) << '\n'
+              << "  " << DescribeStoredProblem(problem) << "; give "
+              << SettingsOption(*problem.field) << " too to replace it; nothing was saved\n";
+    return true;
+  }
+  return false;
+}
+
+bool Save(const AdvancedSettings& settings) {
+  errno = 0;
+  if (SaveAdvancedSettings(settings)) return true;
+  const int reason = errno;
+  std::cerr << kUnableToSaveSettings << '\n'
+            << "  " << SettingsFilePath() << ": "
+            << (reason != 0 ? std::strerror(reason) : "the file could not be written")
+            << "; nothing was saved\n";
+  return false;
 }
 
 }  // namespace
 
 int RunSettings(const Arguments& args) {
   if (PrintHelpIfAsked(kSettings, args)) return kExitOk;
-
-  std::optional<std::int32_t> packetLength, retries, systemId;
+  AdvancedSettings wanted;
+  std::vector<const AdvancedSettingField*> given;
   bool json = false;
   const std::string refusal =
       ParseOptions(kSettings, args, [&](const OptionSpec& option, const std::string& text) {
@@ -66,45 +112,36 @@ int RunSettings(const Arguments& args) {
           json = *format;
           return std::string();
         }
-        auto number = ParseDecimal(text, INT32_MIN, INT32_MAX);
+        // Refused like every other option: the dialog takes nothing else.
+        const AdvancedSettingField& field = FieldOf(option);
+        auto number = ParseDecimal(text, field.minimum, field.maximum);
         if (!number) {
-          return std::string(option.name) + " needs a whole number, not " + QuotedValue(text);
+          return std::string(option.name) + " " + QuotedValue(text) +
+                 " is not allowed: give a whole number from " + std::to_string(field.minimum) +
+                 " to " + std::to_string(field.maximum);
         }
-        auto& target = option.name == kPacketLengthOption.name ? packetLength
-                       : option.name == kRetriesOption.name    ? retries
-                                                               : systemId;
-        target = static_cast<std::int32_t>(*number);
+        wanted.*field.member = static_cast<std::int32_t>(*number);
+        given.push_back(&field);
         return std::string();
       });
   if (!refusal.empty()) return UsageError("settings", refusal);
 
-  AdvancedSettings settings = LoadAdvancedSettings();
-  if (!packetLength && !retries && !systemId) {
-    PrintSettings(settings, json, true);
+  std::vector<StoredValueProblem> problems;
+  AdvancedSettings settings = LoadAdvancedSettings(problems);
+  if (given.empty()) {
+    for (const StoredValueProblem& problem : problems) {
+      std::cerr << "warning: " << DescribeStoredProblem(problem)
+                << "; configure and init refuse to send it\n";
+    }
+    PrintSettings(settings, problems, json, true);
     return kExitOk;
   }
-
-  if (packetLength) settings.fixedPacketLength = *packetLength;
-  if (retries) settings.retryNumber = *retries;
-  if (systemId) settings.systemIdentification = *systemId;
-  // All three are checked, the unchanged ones too: a file edited by hand may
-  // hold a value the radios would refuse, and it must not be saved again.
-  if (const char* rangeError = AdvancedSettingsRangeError(settings)) {
-    std::cerr << rangeError << '\n';
+  for (const AdvancedSettingField* field : given) settings.*field->member = wanted.*field->member;
+  if (StoredValuesStopTheSave(problems, given) || !Save(settings)) {
+    PrintSettings(settings, problems, json, false);
     return kExitFailure;
   }
-  errno = 0;
-  if (!SaveAdvancedSettings(settings)) {
-    const int reason = errno;
-    std::error_code ec;
-    const auto path = std::filesystem::absolute(kSettingsFileName, ec);
-    std::cerr << kUnableToSaveSettings << '\n'
-              << "  " << (ec ? std::string(kSettingsFileName) : path.string()) << ": "
-              << (reason != 0 ? std::strerror(reason) : "the file could not be written")
-              << "; nothing was saved\n";
-    return kExitFailure;
-  }
-  PrintSettings(settings, json, true);
+  PrintSettings(settings, {}, json, true);
   return kExitOk;
 }
 

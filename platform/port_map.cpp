@@ -230,4 +230,18 @@ std::optional<fs::path> ResolveComPort(int number) {
   return ResolveComPort(number, DefaultPortMapRoots());
 }
 
+std::optional<fs::path> MissingLinkTarget(int number, const PortMapRoots& roots) {
+  if (number <= 0) return std::nullopt;
+  const fs::path link = roots.configDir / "ports" / ("COM" + std::to_string(number));
+  std::error_code ec;
+  if (!fs::is_symlink(link, ec) || fs::exists(link, ec) || NetworkTarget(link)) return std::nullopt;
+  fs::path target = fs::read_symlink(link, ec);
+  if (ec) return std::nullopt;
+  return target.is_absolute() ? target : link.parent_path() / target;
+}
+
+std::optional<fs::path> MissingLinkTarget(int number) {
+  return MissingLinkTarget(number, DefaultPortMapRoots());
+}
+
 }  // namespace zorveth

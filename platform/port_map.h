@@ -39,4 +39,10 @@ std::vector<MappedPort> ReadPortMap(const PortMapRoots& roots);
 std::optional<std::filesystem::path> ResolveComPort(int number, const PortMapRoots& roots);
 std::optional<std::filesystem::path> ResolveComPort(int number);
 
+// The target a link ports/COM<number> names when nothing is there (an
+// adapter unplugged since the link was made), so that a failed open can
+// name it; nullopt when there is no such broken link.
+std::optional<std::filesystem::path> MissingLinkTarget(int number, const PortMapRoots& roots);
+std::optional<std::filesystem::path> MissingLinkTarget(int number);
+
 }  // namespace zorveth

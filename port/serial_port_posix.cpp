@@ -222,6 +222,11 @@ std::int16_t CSerialPort::Open() {
   auto device = ResolveComPort(m_portNumber);
   if (!device) {
     m_lastOpenError = name + ": no such serial port";
+    if (auto target = MissingLinkTarget(m_portNumber)) {
+      m_lastOpenError = name + " (" + target->string() +
+                        "): no such device; is the adapter "
+                        "unplugged?";
+    }
     m_lastOpenFailure = OpenFailure::NoSuchPort;
     m_handle = kInvalidHandle;
     return kPortOpenFailed;
@@ -244,8 +249,11 @@ std::int16_t CSerialPort::Open() {
     return fail("");
   }
   if (!isatty(fd)) {
-    errno = ENOTTY;
-    return fail("");
+    // A link to /dev/null or a plain file: the system's "Inappropriate
+    // ioctl for device" would not tell the user what is wrong.
+    m_lastOpenError = name + " (" + path + "): not a serial device";
+    m_lastOpenFailure = OpenFailure::Other;
+    return kPortOpenFailed;
   }
   // Exclusive use: TIOCEXCL keeps other openers out (except root), the
   // advisory lock also tells root-run programs and a second instance.

@@ -111,15 +111,17 @@ TEST_F(CliSafety, FailuresSayWhereTheRadiosStand) {
   EXPECT_EQ(run.err,
             "No Server Communication\n"
             "  the Client now holds the new settings (channel 70, packet length 262, system ID "
-            "111, retries 4, baud 19200) and the Server does not: the Server did not answer at "
-            "19200 baud\n"
-            "  run configure again with the Server switched on, or set the Client back\n");
+            "111, retries 4, baud 19200)\n"
+            "  the Server did not answer at 19200 baud: it may be switched off, or at another "
+            "speed ('zorveth-cli poll server --port COM12' finds it)\n"
+            "  run configure again once the Server answers, or set the Client back: 'zorveth-cli "
+            "configure --port COM12 --channel N --baud 19200' with N the Server's channel\n");
 
   server->Stop();
   pair = sim::DefaultPairConfig();
   pair.server.speed = pair.client.speed = 2400;
   Serve();
-  CliResult slow = Cli("configure --port COM12 --baud 2400");
+  CliResult slow = Cli("configure --port COM12 --baud 2400 --yes");
   EXPECT_EQ(slow.status, 1);
   EXPECT_EQ(FirstLine(slow.err), "Unable to Connect to Radios");
   EXPECT_NE(slow.err.find("  no Client answered at 38400, 19200, 9600 or 4800 baud"),
@@ -217,6 +219,15 @@ TEST_F(CliSafety, InterruptLeavesTheRadiosOutOfCommandModeAndThePortFree) {
        SIGTERM,
        143,
        "  the Client was sent ATE to leave command mode and confirmed it"},
+      {"poll server while no radio answers",
+       {"poll", "server", "--port", "COM12"},
+       [](sim::PairConfig& p) { p.server.powered = p.client.powered = false; },
+       [](const std::string& sent) { return sent.find("+S\r") != std::string::npos; },
+       SIGINT,
+       130,
+       // A radio that never answered needs no switching off and on.
+       "  the Server had not answered its escape; it was sent ATE in case it heard it\n"
+       "  a poll changes nothing"},
       {"configure between the radios",
        {"configure", "--port", "COM12", "--channel", "70"},
        [](sim::PairConfig& p) { p.server.replyDelayMs = 250; },

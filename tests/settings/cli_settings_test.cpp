@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <tuple>
+
 #include "platform/port_map.h"
 #include "tests/settings/temp_dir.h"
 #include "tests/support/cli_runner.h"
@@ -48,15 +50,25 @@ TEST_F(CliTest, SettingsChangesOnlyTheGivenValues) {
 }
 
 TEST_F(CliTest, SettingsRefusesOutOfRangeValuesInDialogOrderAndSavesNothing) {
+  // A value given out of range is a usage error; one stored out of range
+  // stops the save unless it is replaced, with the dialog's message.
+  const std::string file = (dir.path() / "SkelvarRadio.ini").string();
   WriteFile(dir.path() / "SkelvarRadio.ini", "[System]\r\nRetryNumber = 999\r\n");
-  const std::pair<const char*, const char*> cases[] = {
-      {"--retries 255 --packet-length 2048", "Packet Length has to be between 0 - 2047\n"},
-      {"--system-id 65536", "Retry Number has to be between 0 - 255\n"},  // 999 from the file
-      {"--retries 0 --system-id -1", "System ID has to be between 0 - 65535\n"},
+  const std::tuple<const char*, int, std::string> cases[] = {
+      {"--retries 255 --packet-length 2048", 2,
+       "zorveth-cli settings: --packet-length '2048' is not allowed: give a whole number from 0 "
+       "to 2047 (see 'zorveth-cli settings --help')\n"},
+      {"--system-id 65535", 1,
+       "Retry Number has to be between 0 - 255\n  " + file +
+           " holds RetryNumber = '999', not within 0 to 255; give --retries too to replace it; "
+           "nothing was saved\n"},
+      {"--retries 0 --system-id -1", 2,
+       "zorveth-cli settings: --system-id '-1' is not allowed: give a whole number from 0 to "
+       "65535 (see 'zorveth-cli settings --help')\n"},
   };
-  for (const auto& [args, message] : cases) {
+  for (const auto& [args, status, message] : cases) {
     CliResult run = Cli(std::string("settings ") + args);
-    EXPECT_EQ(run.status, 1) << args;
+    EXPECT_EQ(run.status, status) << args;
     EXPECT_EQ(run.err, message) << args;
     EXPECT_EQ(SettingsFile(), "[System]\r\nRetryNumber = 999\r\n") << args;
   }
@@ -73,7 +85,7 @@ TEST_F(CliTest, SettingsUsageErrorsAndSaveFailure) {
   CliResult run = Cli("settings --retries 3");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "Unable to Save Settings\n  " + (dir.path() / "SkelvarRadio.ini").string() +
-                        ": Is a directory; nothing was saved\n");
+                         ": Is a directory; nothing was saved\n");
   EXPECT_EQ(Cli("settings --help").status, 0);
 }
 
