@@ -116,17 +116,21 @@ Json DocumentHead(std::string_view command, bool success) {
   return {{"formatVersion", kJsonFormatVersion}, {"command", command}, {"success", success}};
 }
 
+Json SpeedsNotOpenedJson(const std::vector<SpeedTried>& speeds) {
+  Json notOpened = Json::array();
+  for (const SpeedTried& tried : speeds) {
+    if (tried.opened) continue;
+    notOpened.push_back({{"speed", tried.speed},
+                         {"reason", OpenFailureText(tried.openFailure)},
+                         {"error", tried.openError}});
+  }
+  return notOpened;
+}
+
 Json RadioJson(const RadioOutcome& radio, OperationKind kind) {
   Json speedsTried = Json::array();
-  Json notOpened = Json::array();
-  for (const SpeedTried& tried : radio.tried) {
-    speedsTried.push_back(tried.speed);
-    if (!tried.opened) {
-      notOpened.push_back({{"speed", tried.speed},
-                           {"reason", OpenFailureText(tried.openFailure)},
-                           {"error", tried.openError}});
-    }
-  }
+  for (const SpeedTried& tried : radio.tried) speedsTried.push_back(tried.speed);
+  Json notOpened = SpeedsNotOpenedJson(radio.tried);
   Json entry = {{"role", RoleName(radio.role)},      {"answered", radio.Answered()},
                 {"speed", OrNull(radio.answeredAt)}, {"speedsTried", speedsTried},
                 {"speedsNotOpened", notOpened},      {"registers", RegistersJson(radio.registers)}};

@@ -33,6 +33,9 @@ Json DocumentHead(std::string_view command, bool success);
 
 // One radio as an operation addressed it.
 Json RadioJson(const RadioOutcome& radio, OperationKind kind);
+// Each speed of the list at which the port did not open: speed, reason and
+// the system's words.
+Json SpeedsNotOpenedJson(const std::vector<SpeedTried>& speeds);
 
 // The document of poll, configure or init.
 Json OutcomeDocument(std::string_view command, const OperationOutcome& outcome,

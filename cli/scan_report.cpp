@@ -40,6 +40,13 @@ std::vector<std::string> ScanReportLines(const std::vector<PortScanResult>& resu
     // The short reasons say it all; any other failure needs the system's.
     if (result.outcome == PortScanOutcome::OpenFailed && !result.openError.empty()) {
       line += ": " + result.openError;
+    } else if (result.outcome == PortScanOutcome::NoAnswer && !result.speedsNotOpened.empty()) {
+      // Where it opened nobody answered; where it did not, nobody could.
+      line += " (not opened at";
+      for (std::size_t i = 0; i < result.speedsNotOpened.size(); ++i) {
+        line += (i == 0 ? " " : ", ") + std::to_string(result.speedsNotOpened[i].speed);
+      }
+      line += " baud)";
     }
     lines.push_back(line);
   }
@@ -59,6 +66,7 @@ Json ScanDocument(const std::vector<PortScanResult>& results, bool interrupted) 
          {"device", device},
          {"status", OutcomeText(result.outcome)},
          {"openError", result.openError.empty() ? Json(nullptr) : Json(result.openError)},
+         {"speedsNotOpened", SpeedsNotOpenedJson(result.speedsNotOpened)},
          {"radios", radios}});
   }
   const std::size_t found = RadiosFound(results);

@@ -50,6 +50,9 @@ bool TryRadio(CRadioPort& port, Clock& clock, RadioOutcome& radio, std::uint32_t
     radio.tried.back().openError = port.LastOpenError();
     result.openError = port.LastOpenError();
     search.lastFailure = port.LastOpenFailure();
+    bool known = false;
+    for (const SpeedTried& noted : result.speedsNotOpened) known = known || noted.speed == speed;
+    if (!known) result.speedsNotOpened.push_back(radio.tried.back());
     return false;
   }
   search.anyOpened = true;

@@ -53,6 +53,9 @@ struct PortScanResult {
   // "COM9 (/dev/pts/4): Device or resource busy (another program holds it)";
   // each radio's speeds tried say at which.
   std::string openError;
+  // Each speed at which the port did not open, once, in the order tried,
+  // with the reason: also where no radio answered.
+  std::vector<SpeedTried> speedsNotOpened;
 };
 
 // What a port's scan is doing now, as one short line: "searching 19200

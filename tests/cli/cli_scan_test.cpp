@@ -115,16 +115,29 @@ TEST(ScanReport, UnreadRegistersAndOtherOpenFailuresAreShownAsSuch) {
   busy.port = "COM5";
   busy.outcome = PortScanOutcome::Busy;
   busy.openError = "COM5 (/dev/ttyS4): Device or resource busy (another program holds it)";
-  const std::vector<PortScanResult> results = {odd, found, busy};
+  PortScanResult partly;  // opened at some speeds, nobody answered there
+  partly.port = "COM6";
+  partly.outcome = PortScanOutcome::NoAnswer;
+  for (std::uint32_t speed : {19200u, 2400u}) {
+    SpeedTried tried{speed};
+    tried.opened = false;
+    tried.openFailure = OpenFailure::Busy;
+    tried.openError = "COM6: busy";
+    partly.speedsNotOpened.push_back(tried);
+  }
+  const std::vector<PortScanResult> results = {odd, found, busy, partly};
 
   EXPECT_EQ(cli::ScanReportLines(results),
             (std::vector<std::string>{
                 "COM3  Client  4800 baud  channel ?  system ID 7",
-                "COM4  cannot be opened: COM4 (/dev/ttyS3): Input/output error", "COM5  busy"}));
+                "COM4  cannot be opened: COM4 (/dev/ttyS3): Input/output error", "COM5  busy",
+                "COM6  no answer (not opened at 19200, 2400 baud)"}));
   const cli::Json document = cli::ScanDocument(results, false);
   EXPECT_TRUE(document["ports"][1]["radios"][0]["registers"]["channel"].is_null());
   EXPECT_EQ(document["ports"][2]["status"], "busy");
   EXPECT_EQ(document["ports"][2]["openError"], busy.openError);
+  EXPECT_EQ(document["ports"][3]["speedsNotOpened"][1]["speed"], 2400);
+  EXPECT_EQ(document["ports"][3]["speedsNotOpened"][1]["reason"], "busy");
   EXPECT_EQ(document["radiosFound"], 1);
   EXPECT_EQ(document["command"], "scan");
   EXPECT_EQ(document["success"], true);
