@@ -23,9 +23,9 @@
 #include "bench/operation_timer.h"
 #include "bench/quiet_feedback.h"
 #include "link/configure.h"
+#include "link/settings_poll.h"
 #include "port/network_port.h"
 #include "port/serial_port.h"
-#include "link/settings_poll.h"
 #include "sim/pty_radio_server.h"
 
 namespace zorveth::bench {

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "bench/operation_timer.h"
-#include "port/serial_port.h"
 #include "link/settings_poll.h"
-#include "trace/tracing_port.h"
+#include "port/serial_port.h"
 #include "sim/pty_radio_server.h"
+#include "trace/tracing_port.h"
 
 namespace zorveth::bench {
 namespace {

@@ -1,5 +1,5 @@
-#include "port/com_port.h"
 #include "platform/port_map.h"
+#include "port/com_port.h"
 
 namespace zorveth {
 

@@ -68,7 +68,8 @@ bool ReplaceFileAtomically(const std::filesystem::path& requested, std::string_v
   bool exists = ::stat(path.c_str(), &old) == 0;
   // A file its owner made read-only stays as it is: a rename would replace
   // it regardless of its own permissions.
-  if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) return false;  // errno says why
+  if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+    return false;  // errno says why
 
   std::filesystem::path temporary;
   int fd = -1;

@@ -127,11 +127,11 @@ TEST(ScanReport, UnreadRegistersAndOtherOpenFailuresAreShownAsSuch) {
   }
   const std::vector<PortScanResult> results = {odd, found, busy, partly};
 
-  EXPECT_EQ(cli::ScanReportLines(results),
-            (std::vector<std::string>{
-                "COM3  Client  4800 baud  channel ?  system ID 7",
-                "COM4  cannot be opened: COM4 (/dev/ttyS3): Input/output error", "COM5  busy",
-                "COM6  no answer (not opened at 19200, 2400 baud)"}));
+  EXPECT_EQ(
+      cli::ScanReportLines(results),
+      (std::vector<std::string>{"COM3  Client  4800 baud  channel ?  system ID 7",
+                                "COM4  cannot be opened: COM4 (/dev/ttyS3): Input/output error",
+                                "COM5  busy", "COM6  no answer (not opened at 19200, 2400 baud)"}));
   const cli::Json document = cli::ScanDocument(results, false);
   EXPECT_TRUE(document["ports"][1]["radios"][0]["registers"]["channel"].is_null());
   EXPECT_EQ(document["ports"][2]["status"], "busy");

@@ -6,10 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "settings/atomic_file.h"
 #include "platform/port_discovery.h"
 #include "platform/port_list.h"
 #include "platform/registry_file.h"
+#include "settings/atomic_file.h"
 #include "tests/settings/temp_dir.h"
 
 namespace zorveth {

@@ -74,7 +74,8 @@ TEST(LineSettings, SpeedAnd8N1ReplaceTheDevicesAndTheRestStays) {
 
 // A driver whose SetCommState answers from a script, recording what it got.
 struct ScriptedDriver {
-  explicit ScriptedDriver(std::vector<std::pair<bool, Error>> script) : answers(std::move(script)) {}
+  explicit ScriptedDriver(std::vector<std::pair<bool, Error>> script)
+      : answers(std::move(script)) {}
 
   std::vector<std::pair<bool, Error>> answers;  // result, last error
   std::vector<DCB> received;

@@ -6,8 +6,8 @@
 #include <array>
 #include <string>
 
-#include "settings/atomic_file.h"
 #include "platform/registry.h"
+#include "settings/atomic_file.h"
 #include "tests/windows/wine_paths.h"
 
 namespace zorveth::testing {
@@ -77,9 +77,9 @@ TEST_F(RegistryTest, ValuesLongerThanTheFirstBuffersAreReadWhole) {
 
 TEST_F(RegistryTest, ANumberIsReadIntoFourBytesAndALargerValueIsRefused) {
   SetNumber("Serial Port", 0x01020304);
-  ASSERT_EQ(RegSetValueExA(key, "Too Big", 0, REG_BINARY,
-                           reinterpret_cast<const BYTE*>("12345678"), 8),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegSetValueExA(key, "Too Big", 0, REG_BINARY, reinterpret_cast<const BYTE*>("12345678"), 8),
+      ERROR_SUCCESS);
   auto opened = DefaultRegistry().OpenLocalMachineKey(path);
   ASSERT_NE(opened, nullptr);
   std::array<std::uint8_t, 4> buffer{9, 9, 9, 9};

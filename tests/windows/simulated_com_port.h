@@ -70,7 +70,8 @@ class SimulatedComPort : public ::testing::Test {
   std::string HeardBy(unsigned slot) const {
     std::string bytes;
     for (const auto& entry : Log()) {
-      if (entry.direction == "in" && (entry.heardBy & slot)) bytes.push_back(static_cast<char>(entry.byte));
+      if (entry.direction == "in" && (entry.heardBy & slot))
+        bytes.push_back(static_cast<char>(entry.byte));
     }
     return bytes;
   }

@@ -22,21 +22,29 @@ namespace {
 
 using testing::ScriptedDialog;
 
-const std::vector<int> kTopLevelIds = {kMainDialogId,       kAboutDialogId,       kPollDialogId,
-                                       kInitRadioDialogId,  kInitWarningDialogId, kAdvancedDialogId};
+const std::vector<int> kTopLevelIds = {kMainDialogId,      kAboutDialogId,       kPollDialogId,
+                                       kInitRadioDialogId, kInitWarningDialogId, kAdvancedDialogId};
 const std::vector<int> kPaneIds = {kClientWarningPaneId, kServerWarningPaneId};
 
 bool KindMatches(ControlKind kind, const QWidget* widget) {
   switch (kind) {
-    case ControlKind::PushButton: return qobject_cast<const QPushButton*>(widget);
-    case ControlKind::RadioButton: return qobject_cast<const QRadioButton*>(widget);
-    case ControlKind::GroupBox: return qobject_cast<const QGroupBox*>(widget);
+    case ControlKind::PushButton:
+      return qobject_cast<const QPushButton*>(widget);
+    case ControlKind::RadioButton:
+      return qobject_cast<const QRadioButton*>(widget);
+    case ControlKind::GroupBox:
+      return qobject_cast<const QGroupBox*>(widget);
     case ControlKind::StaticText:
-    case ControlKind::Icon: return qobject_cast<const QLabel*>(widget);
-    case ControlKind::Frame: return qobject_cast<const QFrame*>(widget);
-    case ControlKind::Edit: return qobject_cast<const QLineEdit*>(widget);
-    case ControlKind::ComboBox: return qobject_cast<const QComboBox*>(widget);
-    case ControlKind::ListBox: return qobject_cast<const QListWidget*>(widget);
+    case ControlKind::Icon:
+      return qobject_cast<const QLabel*>(widget);
+    case ControlKind::Frame:
+      return qobject_cast<const QFrame*>(widget);
+    case ControlKind::Edit:
+      return qobject_cast<const QLineEdit*>(widget);
+    case ControlKind::ComboBox:
+      return qobject_cast<const QComboBox*>(widget);
+    case ControlKind::ListBox:
+      return qobject_cast<const QListWidget*>(widget);
   }
   return false;
 }
@@ -162,14 +170,15 @@ TEST(QtDialogGeometry, ControlsNeitherOverlapNorLeaveTheDialogNorClipTheirTexts)
         SCOPED_TRACE("dialog " + std::to_string(id) + " control '" + control->text + "'");
         EXPECT_TRUE(client->rect().contains(widget->geometry()));
         if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-          const int textWidth = button->fontMetrics().horizontalAdvance(
-              StaticTextForDisplay(control->text));
+          const int textWidth =
+              button->fontMetrics().horizontalAdvance(StaticTextForDisplay(control->text));
           EXPECT_LT(textWidth, widget->width()) << "text clipped";
         }
         for (std::size_t j = i + 1; j < placed.size(); ++j) {
           const auto [other, otherWidget] = placed[j];
           if (control->kind == ControlKind::GroupBox || other->kind == ControlKind::GroupBox ||
-              (control->style & control_style::kHidden) || (other->style & control_style::kHidden)) {
+              (control->style & control_style::kHidden) ||
+              (other->style & control_style::kHidden)) {
             continue;
           }
           EXPECT_FALSE(widget->geometry().intersects(otherWidget->geometry()))

@@ -278,8 +278,10 @@ TEST(QtChildDialogs, PanesCoverTheHiddenFrameAndOnlyTheShownOneIsVisible) {
   ScriptedDialog client(toolkit, {}), server(toolkit, {});
   ScriptedDialog host(toolkit, [&](WindowHandle self) {
     const Rect frame = toolkit.ControlRect(self, kPaneFrame);
-    const WindowHandle clientPane = toolkit.CreateChildDialog(ClientWarningPaneTemplate(), self, client);
-    const WindowHandle serverPane = toolkit.CreateChildDialog(ServerWarningPaneTemplate(), self, server);
+    const WindowHandle clientPane =
+        toolkit.CreateChildDialog(ClientWarningPaneTemplate(), self, client);
+    const WindowHandle serverPane =
+        toolkit.CreateChildDialog(ServerWarningPaneTemplate(), self, server);
     for (WindowHandle pane : {clientPane, serverPane}) {
       toolkit.MoveWindow(pane, frame);
       toolkit.RaiseWindow(pane);

@@ -2,6 +2,8 @@
 // private runtime directory, and a watchdog that ends a test that hangs in
 // a modal loop instead of letting it block the whole run.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QByteArray>
@@ -12,9 +14,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <string>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 

@@ -58,6 +58,8 @@ class ScriptedDialog : public DialogEvents {
 
 // Runs action on the next turn of whatever modal loop is running then, e.g.
 // the message box or popup menu the test is about to open.
-inline void WhenModal(std::function<void()> action) { QTimer::singleShot(0, std::move(action)); }
+inline void WhenModal(std::function<void()> action) {
+  QTimer::singleShot(0, std::move(action));
+}
 
 }  // namespace zorveth::ui::qt::testing

@@ -29,9 +29,9 @@ int main(int argc, char** argv) {
     SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line.data()));
     line.resize(wcslen(line.c_str()));
     std::string text(line.size() * 2 + 1, '\0');
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, line.c_str(), static_cast<int>(line.size()),
-                                          text.data(), static_cast<int>(text.size()), nullptr,
-                                          nullptr);
+    const int bytes =
+        WideCharToMultiByte(CP_ACP, 0, line.c_str(), static_cast<int>(line.size()), text.data(),
+                            static_cast<int>(text.size()), nullptr, nullptr);
     text.resize(bytes > 0 ? static_cast<std::size_t>(bytes) : 0);
     std::printf("%s\n", text.c_str());
   }

@@ -32,7 +32,8 @@ class Recorder : public DialogEvents {
   }
   bool OnCommand(const Command& command) override {
     commands.push_back(command);
-    if (command.kind == CommandKind::ButtonClicked && (command.id == kIdOk || command.id == kIdCancel)) {
+    if (command.kind == CommandKind::ButtonClicked &&
+        (command.id == kIdOk || command.id == kIdCancel)) {
       m_toolkit.EndDialog(handle, command.id);
       return true;
     }
@@ -49,9 +50,13 @@ class Recorder : public DialogEvents {
   std::function<bool(WindowHandle)> m_init;
 };
 
-HWND Hwnd(WindowHandle handle) { return reinterpret_cast<HWND>(handle); }
+HWND Hwnd(WindowHandle handle) {
+  return reinterpret_cast<HWND>(handle);
+}
 
-void PostKey(HWND target, WPARAM key) { PostMessageW(target, WM_KEYDOWN, key, 1); }
+void PostKey(HWND target, WPARAM key) {
+  PostMessageW(target, WM_KEYDOWN, key, 1);
+}
 
 class Win32ToolkitTest : public ::testing::Test {
  protected:
@@ -115,7 +120,8 @@ TEST_F(Win32ToolkitTest, EscapeCancelsAndThePaneCoversTheHiddenFrame) {
   bool paneStartedHidden = false;
   Recorder paneEvents(toolkit);
   Recorder events(toolkit, [&](WindowHandle self) {
-    const WindowHandle child = toolkit.CreateChildDialog(ClientWarningPaneTemplate(), self, paneEvents);
+    const WindowHandle child =
+        toolkit.CreateChildDialog(ClientWarningPaneTemplate(), self, paneEvents);
     paneStartedHidden = !toolkit.IsWindowVisible(child);
     toolkit.MoveWindow(child, toolkit.ControlRect(self, kPaneFrame));
     toolkit.ShowWindow(child, true);
@@ -129,8 +135,8 @@ TEST_F(Win32ToolkitTest, EscapeCancelsAndThePaneCoversTheHiddenFrame) {
   ASSERT_EQ(events.commands.size(), 1u);
   EXPECT_EQ(events.commands[0].id, kIdCancel);
   EXPECT_TRUE(paneStartedHidden);
-  EXPECT_TRUE(EqualRect(&frame, &pane)) << frame.left << "," << frame.top << " vs " << pane.left
-                                        << "," << pane.top;
+  EXPECT_TRUE(EqualRect(&frame, &pane))
+      << frame.left << "," << frame.top << " vs " << pane.left << "," << pane.top;
   EXPECT_EQ(events.destroyed, 1);
   EXPECT_EQ(paneEvents.destroyed, 1);
 }
@@ -165,7 +171,7 @@ TEST_F(Win32ToolkitTest, DigitsOnlyEditsRefuseTypedLettersButTakeAnyTextFromCode
 
 TEST_F(Win32ToolkitTest, OnlyTheUsersComboChoiceIsASelectionChange) {
   Recorder events(toolkit, [&](WindowHandle self) {
-    toolkit.ComboSelect(self, kTechnologyList, 1);  // from code: no command
+    toolkit.ComboSelect(self, kTechnologyList, 1);              // from code: no command
     PostKey(GetDlgItem(Hwnd(self), kTechnologyList), VK_DOWN);  // the user: one
     PostKey(Hwnd(self), VK_ESCAPE);
     return true;
