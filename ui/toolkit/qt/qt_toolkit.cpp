@@ -8,6 +8,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+#include <vector>
 
 #include "ui/toolkit/qt/control_widgets.h"
 #include "ui/toolkit/qt/icon_conversion.h"
@@ -269,10 +273,55 @@ void QtToolkit::DiscardQueuedInput() {
 }  // namespace zorveth::ui::qt
 
 namespace zorveth::ui {
+namespace {
+
+// While the application starts, Qt's messages are held back: should it find
+// no display it can reach, it would print a page of plugin names and abort.
+// Instead the program says so in one line and ends as a failure.
+std::vector<std::pair<QtMsgType, QString>>& StartupMessages() {
+  static std::vector<std::pair<QtMsgType, QString>> messages;
+  return messages;
+}
+
+void HoldStartupMessage(QtMsgType type, const QMessageLogContext& /*context*/,
+                        const QString& message) {
+  if (type != QtFatalMsg) {
+    StartupMessages().emplace_back(type, message);
+    return;
+  }
+  // The first message names what failed ("could not connect to display :9").
+  const QString why = StartupMessages().empty() ? message : StartupMessages().front().second;
+  const char* display = std::getenv("DISPLAY");
+  std::fprintf(stderr,
+               "zorveth: cannot open the display%s%s (%s); use zorveth-cli, or run 'xvfb-run "
+               "-a zorveth'\n",
+               display && *display ? " " : "", display ? display : "", qPrintable(why));
+  std::fflush(stderr);
+  std::_Exit(1);
+}
+
+std::unique_ptr<QApplication> StartApplication(int& argc, char** argv) {
+  const QtMessageHandler previous = qInstallMessageHandler(HoldStartupMessage);
+  auto application = std::make_unique<QApplication>(argc, argv);
+  qInstallMessageHandler(previous);
+  // What Qt said on a start that worked is said now, as it would have been.
+  for (const auto& [type, message] : StartupMessages()) {
+    const QMessageLogContext context;
+    if (previous) {
+      previous(type, context, message);
+    } else {
+      std::fprintf(stderr, "%s\n", qPrintable(message));
+    }
+  }
+  StartupMessages().clear();
+  return application;
+}
+
+}  // namespace
 
 std::unique_ptr<Toolkit> CreatePlatformToolkit(int& argc, char** argv) {
   std::unique_ptr<QApplication> application;
-  if (!QApplication::instance()) application = std::make_unique<QApplication>(argc, argv);
+  if (!QApplication::instance()) application = StartApplication(argc, argv);
   const std::string path = (argc > 0 && argv && argv[0]) ? argv[0] : "zorveth";
   return std::make_unique<qt::QtToolkit>(qt::QtToolkit::ApplicationNameFromPath(path),
                                          std::move(application));
