@@ -19,6 +19,7 @@
 #include "sim/pty_radio_server.h"
 #include "tests/gui/user_script.h"
 #include "tests/settings/temp_dir.h"
+#include "tests/support/expected_reports.h"
 #include "ui/configurator_dlg.h"
 #include "ui/dialog_services.h"
 #include "ui/toolkit/toolkit.h"
@@ -230,30 +231,14 @@ class ConfiguratorFlow : public ::testing::Test {
   }
 
   void ExpectBothReportsAndTheirBytes() {
-    const std::vector<std::string> expected = {
-        "Settings polled from: Server",
-        "============================================",
-        "Channel Number:            67",
-        "Packet Length:               262",
-        "System ID:                      111",
-        "Broadcast Attempts:        4",
-        "Baud Rate:                     9600",
-        "Signal Strength:               87",
-        "Firmware Revision:          204",
-        " ",
-        " ",
-        "Settings polled from: Client",
-        "============================================",
-        "Channel Number:            67",
-        "Packet Length:               262",
-        "System ID:                      111",
-        "Broadcast Attempts:        4",
-        "Baud Rate:                     9600",
-        "Signal Strength:               64",
-        "Firmware Revision:          205",
-        " ",
-        " ",
-    };
+    // The Client's report differs from the Server's in its role, signal and
+    // revision.
+    std::vector<std::string> expected = kServerReportAt9600;
+    std::vector<std::string> client = kServerReportAt9600;
+    client[0] = "Settings polled from: Client";
+    client[7] = "Signal Strength:               64";
+    client[8] = "Firmware Revision:          205";
+    expected.insert(expected.end(), client.begin(), client.end());
     EXPECT_EQ(ListLines(ResultList()), expected);
     EXPECT_TRUE(seen.pollButtonGreyed) << "the poll button stayed enabled during the poll";
     EXPECT_TRUE(seen.waitCursor) << "no wait cursor during the poll";
