@@ -23,6 +23,8 @@ const Command kCommands[] = {
     {"init", "give the one radio switched on a role and the link settings", zorveth::cli::RunInit},
     {"settings", "show or change the advanced settings (SkelvarRadio.ini)",
      zorveth::cli::RunSettings},
+    {"profile", "save a pair's link settings to a file, or show one", zorveth::cli::RunProfile},
+    {"apply", "bring a pair to a profile, writing only what differs", zorveth::cli::RunApply},
 };
 
 void PrintHelp(std::ostream& out) {

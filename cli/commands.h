@@ -12,6 +12,8 @@ int RunSettings(const Arguments& args);
 int RunConfigure(const Arguments& args);
 int RunInit(const Arguments& args);
 int RunScan(const Arguments& args);
+int RunProfile(const Arguments& args);
+int RunApply(const Arguments& args);
 
 // The whole command line after the program's name: the subcommand and its
 // arguments. Returns the exit status.

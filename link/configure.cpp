@@ -92,39 +92,55 @@ std::string RadioConfigurator::SendLine(RadioOutcome& radio, const std::string& 
   return *radio.reply;
 }
 
-int RadioConfigurator::SendConfiguration(const std::string& line) {
+bool RadioConfigurator::WriteClient(const std::string& line) {
   RadioOutcome& client = m_outcome.Addressing(RadioRole::Client);
-  if (!EnterCommandMode(m_port, m_clock, RadioRole::Client, kClientPromptMs)) return 0;
+  if (!EnterCommandMode(m_port, m_clock, RadioRole::Client, kClientPromptMs)) return false;
   client.answeredAt = m_port.Speed();
   client.exit = ExitState::NotConfirmed;
-
-  // The line follows the prompt at once.
+  // The line follows the prompt at once. A Client that took it gets the
+  // short exit: the Server's turn comes next.
   const std::string reply = SendLine(client, line, kClientEchoMs);
-  if (reply != kReplyWriteSuccessful) {
-    client.exit = ExitStateOf(LeaveCommandMode(m_port, m_clock, kLeaveMs));
-    Say(FailureReplyMessage(reply, MessageId::UnableToConfigure), RadioRole::Client);
-    return 1;
-  }
+  const bool taken = reply == kReplyWriteSuccessful;
+  client.exit = ExitStateOf(LeaveCommandMode(m_port, m_clock, taken ? kClientLeaveMs : kLeaveMs));
+  return true;
+}
 
-  // The Client holds the new settings now; the Server gets the same line at
-  // the same speed. There is no rollback if it fails.
-  client.exit = ExitStateOf(LeaveCommandMode(m_port, m_clock, kClientLeaveMs));
-  m_clock.SleepMs(kBetweenRadiosMs);
+bool RadioConfigurator::WriteServer(const std::string& line) {
   RadioOutcome& server = m_outcome.Addressing(RadioRole::Server);
   server.tried.push_back({m_port.Speed()});
   if (!EnterCommandMode(m_port, m_clock, RadioRole::Server, kServerPromptMs)) {
     // Whoever may have heard the escape late is told to leave again.
     LeaveCommandMode(m_port, m_clock, kLeaveMs);
-    Say(MessageId::NoServerCommunication, RadioRole::Server);
-    return 1;
+    return false;
   }
   server.answeredAt = m_port.Speed();
   server.exit = ExitState::NotConfirmed;
-  const std::string serverReply = SendLine(server, line, kServerEchoMs);
+  SendLine(server, line, kServerEchoMs);
   server.exit = ExitStateOf(LeaveCommandMode(m_port, m_clock, kLeaveMs));
-  Say(serverReply == kReplyWriteSuccessful ? MessageId::ConfigurationIsSet
-                                           : MessageId::ServerNotConfigured,
-      serverReply == kReplyWriteSuccessful ? std::nullopt : std::optional(RadioRole::Server));
+  return true;
+}
+
+void RadioConfigurator::PauseBetweenRadios() {
+  m_clock.SleepMs(kBetweenRadiosMs);
+}
+
+int RadioConfigurator::SendConfiguration(const std::string& line) {
+  if (!WriteClient(line)) return 0;
+  const std::string& reply = *m_outcome.Addressing(RadioRole::Client).reply;
+  if (reply != kReplyWriteSuccessful) {
+    Say(FailureReplyMessage(reply, MessageId::UnableToConfigure), RadioRole::Client);
+    return 1;
+  }
+  // The Client holds the new settings now; the Server gets the same line at
+  // the same speed. There is no rollback if it fails.
+  PauseBetweenRadios();
+  if (!WriteServer(line)) {
+    Say(MessageId::NoServerCommunication, RadioRole::Server);
+    return 1;
+  }
+  const bool set = *m_outcome.Addressing(RadioRole::Server).reply == kReplyWriteSuccessful;
+  Say(set ? MessageId::ConfigurationIsSet : MessageId::ServerNotConfigured,
+      set ? std::nullopt : std::optional(RadioRole::Server));
   return 1;
 }
 

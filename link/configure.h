@@ -38,7 +38,17 @@ class RadioConfigurator {
   // prompt, 1 once an outcome has been shown.
   int SendConfiguration(const std::string& line);
 
+  // Configure's exchange with one radio at the speed the port is open at:
+  // escape, prompt, the line, its echo and reply, the exit, with Configure's
+  // waits for that radio. False when the radio gave no prompt; the outcome
+  // records what was sent and the reply.
+  bool WriteClient(const std::string& line);
+  bool WriteServer(const std::string& line);
+  // The pause between the Client's exit and the Server's escape.
+  void PauseBetweenRadios();
+
   const OperationOutcome& Outcome() const { return m_outcome; }
+  OperationOutcome& Outcome() { return m_outcome; }
 
  private:
   void Say(MessageId id, std::optional<RadioRole> about);

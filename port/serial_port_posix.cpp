@@ -190,6 +190,16 @@ bool DrainBy(int fd, std::uint32_t speed, WriteDeadline& deadline) {
   }
 }
 
+// Why COM<n> has no device: none in the port map, or a link whose target
+// has gone, as an unplugged USB adapter leaves it.
+std::string NoSuchPortReason(int number) {
+  const std::string name = "COM" + std::to_string(number);
+  if (auto target = MissingLinkTarget(number)) {
+    return name + " (" + target->string() + "): no such device; is the adapter unplugged?";
+  }
+  return name + ": no such serial port";
+}
+
 OpenFailure OpenFailureOf(int error) {
   switch (error) {
     case EBUSY:
@@ -221,12 +231,7 @@ std::int16_t CSerialPort::Open() {
   std::string name = "COM" + std::to_string(m_portNumber);
   auto device = ResolveComPort(m_portNumber);
   if (!device) {
-    m_lastOpenError = name + ": no such serial port";
-    if (auto target = MissingLinkTarget(m_portNumber)) {
-      m_lastOpenError = name + " (" + target->string() +
-                        "): no such device; is the adapter "
-                        "unplugged?";
-    }
+    m_lastOpenError = NoSuchPortReason(m_portNumber);
     m_lastOpenFailure = OpenFailure::NoSuchPort;
     m_handle = kInvalidHandle;
     return kPortOpenFailed;

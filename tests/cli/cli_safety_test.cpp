@@ -17,8 +17,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
+struct InterruptCase;
+
 class CliSafety : public SimulatedLink {
  protected:
+  void ExpectCleanInterrupt(const InterruptCase& c);
   CliResult Cli(const std::string& args) {
     return RunProgram(ZORVETH_CLI_PATH, args, dir.path(), dir.path() / "config");
   }
@@ -198,7 +201,42 @@ struct InterruptCase {
   int signal;
   int status;
   const char* detail;
+  // A line that must have gone out whole, however the interrupt cut it.
+  const char* heardWhole = nullptr;
 };
+
+void CliSafety::ExpectCleanInterrupt(const InterruptCase& c) {
+  pair = sim::DefaultPairConfig();
+  c.setUp(pair);
+  if (server) server->Stop();
+  Serve();
+  Background cli(dir.path(), c.args);
+  const auto limit = std::chrono::steady_clock::now() + 10s;
+  while (!c.ready(ToolBytes()) && std::chrono::steady_clock::now() < limit) {
+    std::this_thread::sleep_for(1ms);
+  }
+  ASSERT_TRUE(c.ready(ToolBytes())) << c.what;
+  const std::size_t sentBefore = ToolBytes().size();
+  cli.Signal(c.signal);
+  EXPECT_EQ(cli.Wait(1500ms), c.status) << c.what;
+  const std::string after = ToolBytes().substr(sentBefore);
+  // The one exit command, and nothing after it.
+  EXPECT_TRUE(after.ends_with("ATE\r")) << c.what << ": " << after;
+  EXPECT_EQ(after.find("ATE\r"), after.size() - 4) << c.what << ": " << after;
+  EXPECT_FALSE(server->InCommandMode(sim::kServerSlot)) << c.what;
+  EXPECT_FALSE(server->InCommandMode(sim::kClientSlot)) << c.what;
+  const std::string err = cli.Err();
+  EXPECT_EQ(FirstLine(err), "Interrupted") << c.what << ": " << err;
+  EXPECT_NE(err.find(c.detail), std::string::npos) << c.what << ": " << err;
+  if (c.heardWhole) {
+    EXPECT_NE(ToolBytes().find(c.heardWhole), std::string::npos) << c.what << ": " << ToolBytes();
+  }
+  // The port is free again at once.
+  server->Stop();
+  pair = sim::DefaultPairConfig();
+  Serve();
+  EXPECT_EQ(Cli("poll both --port COM12").status, 0) << c.what;
+}
 
 TEST_F(CliSafety, InterruptLeavesTheRadiosOutOfCommandModeAndThePortFree) {
   const InterruptCase cases[] = {
@@ -235,36 +273,22 @@ TEST_F(CliSafety, InterruptLeavesTheRadiosOutOfCommandModeAndThePortFree) {
        SIGHUP,
        129,
        "  the Client now holds the new settings (channel 70"},
+      // The long line goes one byte per write, at the slowest speed init
+      // tries: the interrupt comes while it goes out, and it still goes out
+      // whole before the exit.
+      {"init at 4800 baud in its line",
+       {"init", "--role", "server", "--port", "COM12", "--yes"},
+       [](sim::PairConfig& p) {
+         p.server.speed = 4800;
+         p.client.powered = false;
+       },
+       [](const std::string& sent) { return sent.find("ATC67FP") != std::string::npos; },
+       SIGINT,
+       130,
+       "",
+       "ATC67FP262M1ID111BA4DA1TD1RF3IT0BR19200\r"},
   };
-  for (const auto& c : cases) {
-    pair = sim::DefaultPairConfig();
-    c.setUp(pair);
-    if (server) server->Stop();
-    Serve();
-    Background cli(dir.path(), c.args);
-    const auto limit = std::chrono::steady_clock::now() + 10s;
-    while (!c.ready(ToolBytes()) && std::chrono::steady_clock::now() < limit) {
-      std::this_thread::sleep_for(1ms);
-    }
-    ASSERT_TRUE(c.ready(ToolBytes())) << c.what;
-    const std::size_t sentBefore = ToolBytes().size();
-    cli.Signal(c.signal);
-    EXPECT_EQ(cli.Wait(1500ms), c.status) << c.what;
-    const std::string after = ToolBytes().substr(sentBefore);
-    // The one exit command, and nothing after it.
-    EXPECT_TRUE(after.ends_with("ATE\r")) << c.what << ": " << after;
-    EXPECT_EQ(after.find("ATE\r"), after.size() - 4) << c.what << ": " << after;
-    EXPECT_FALSE(server->InCommandMode(sim::kServerSlot)) << c.what;
-    EXPECT_FALSE(server->InCommandMode(sim::kClientSlot)) << c.what;
-    const std::string err = cli.Err();
-    EXPECT_EQ(FirstLine(err), "Interrupted") << c.what << ": " << err;
-    EXPECT_NE(err.find(c.detail), std::string::npos) << c.what << ": " << err;
-    // The port is free again at once.
-    server->Stop();
-    pair = sim::DefaultPairConfig();
-    Serve();
-    EXPECT_EQ(Cli("poll both --port COM12").status, 0) << c.what;
-  }
+  for (const auto& c : cases) ExpectCleanInterrupt(c);
 }
 
 TEST_F(CliSafety, InterruptedScanLeavesTheRadioOutOfCommandModeAndSaysSo) {

@@ -87,6 +87,13 @@ def main():
             17: Simulator(env, 17, ["--server-off", "--client-off"]),
         }
         settings_file = os.path.join(home, "SkelvarRadio.ini")
+        saved_profile = os.path.join(home, "saved.profile")
+        other_profile = os.path.join(home, "other.profile")
+
+        def other_channel():
+            with open(other_profile, "w", encoding="ascii") as file:
+                file.write("[profile]\nformat = 1\n[link]\nchannel = 71\npacket-length = 262\n"
+                           "system-id = 111\nretries = 4\nbaud-rate = 19200\n")
 
         def bad_settings():
             with open(settings_file, "w", encoding="ascii") as file:
@@ -122,6 +129,24 @@ def main():
              None, None, None, {"success": False}),
             ("init interrupted", ["init", "--role", "client", "--port", "COM17", "--yes"], 130,
              "+C\r", 17, None, {"success": False, "ending": "interrupted"}),
+            ("profile save", ["profile", "save", saved_profile, "--port", "COM12"], 0, None,
+             None, None, {"success": True}),
+            ("profile save without a Server", ["profile", "save", other_profile, "--port",
+                                               "COM13"], 1, None, None, None, {"success": False}),
+            ("profile show", ["profile", "show", saved_profile], 0, None, None, None,
+             {"success": True}),
+            ("apply --check of a matching pair", ["apply", saved_profile, "--port", "COM12",
+                                                  "--check"], 0, None, None, None,
+             {"success": True, "verified": True}),
+            ("apply --check of a pair that differs", ["apply", other_profile, "--port", "COM12",
+                                                      "--check"], 3, None, None, other_channel,
+             {"success": False, "changed": False}),
+            ("apply", ["apply", other_profile, "--port", "COM12"], 0, None, None, None,
+             {"success": True, "changed": True, "verified": True}),
+            ("apply without a Server", ["apply", other_profile, "--port", "COM13"], 1, None,
+             None, None, {"success": False}),
+            ("apply interrupted", ["apply", other_profile, "--port", "COM14"], 130, "ATC\r", 14,
+             None, {"success": False, "ending": "interrupted"}),
             ("settings", ["settings"], 0, None, None, None, {"success": True}),
             ("settings saved", ["settings", "--retries", "3"], 0, None, None, None,
              {"success": True}),

@@ -10,6 +10,19 @@ void FakeRadio::SendPrompt(FakeSerialPort& port) const {
   port.Send(prompt.substr(1), delay + *promptRestDelayMs);
 }
 
+// "ATC70FP262ID111BA4BR9600": each register's digits after its name.
+void FakeRadio::TakeValues(const std::string& line) {
+  auto after = [&](const std::string& name, const std::string& next) {
+    const std::size_t start = line.find(name) + name.size();
+    return line.substr(start, next.empty() ? std::string::npos : line.find(next, start) - start);
+  };
+  registers["C"] = after("ATC", "FP");
+  registers["FP"] = after("FP", "ID");
+  registers["ID"] = after("ID", "BA");
+  registers["BA"] = after("BA", "BR");
+  pendingSpeed = static_cast<std::uint32_t>(std::stoul(after("BR", "")));
+}
+
 void FakeRadio::Hear(FakeSerialPort& port, const std::string& bytes, std::uint32_t lineSpeed) {
   if (!powered || lineSpeed != speed) return;
   for (char c : bytes) {
@@ -43,6 +56,8 @@ void FakeRadio::Hear(FakeSerialPort& port, const std::string& bytes, std::uint32
     if (line == "ATE") {
       if (confirmsExit) port.Send("ATE\n\r", exitDelayMs.value_or(replyDelayMs));
       inCommandMode = false;
+      if (pendingSpeed) speed = *pendingSpeed;
+      pendingSpeed.reset();
       continue;
     }
     if (echo) port.Send(line + "\n\r", replyDelayMs);
@@ -50,6 +65,7 @@ void FakeRadio::Hear(FakeSerialPort& port, const std::string& bytes, std::uint32
       if (answersQueries) port.Send(registers[line.substr(2)] + "\n\r", replyDelayMs);
     } else if (line.rfind("ATC", 0) == 0 && line.find("BR") != std::string::npos) {
       port.Send(writeReply, lineReplyDelayMs.value_or(replyDelayMs));
+      if (appliesWrites && writeReply == "Write successful\n\r") TakeValues(line);
     } else {
       port.Send("Invalid command\n\r", replyDelayMs);
     }

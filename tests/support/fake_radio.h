@@ -37,6 +37,10 @@ struct FakeRadio {
   std::optional<std::uint64_t> promptRestDelayMs;
   // Escapes heard but not answered before the radio answers one.
   int escapesIgnored = 0;
+  // Takes the values of a configuration line it accepted into its
+  // registers, and its new speed once it leaves command mode.
+  bool appliesWrites = false;
+  std::optional<std::uint32_t> pendingSpeed;
 
   bool inCommandMode = false;
   std::string pendingLine;
@@ -45,6 +49,7 @@ struct FakeRadio {
 
   void Hear(FakeSerialPort& port, const std::string& bytes, std::uint32_t lineSpeed);
   void SendPrompt(FakeSerialPort& port) const;
+  void TakeValues(const std::string& line);
 };
 
 // Routes every write to each radio of the pair.

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "link/link_profile.h"
+#include "link/operation_feedback.h"
+#include "link/outcome.h"
+#include "port/clock.h"
+#include "port/radio_port.h"
+
+namespace zorveth {
+
+// One setting a radio holds that differs from what the profile wants.
+struct SettingDifference {
+  const char* setting;                 // "channel", "packet-length", ... as in the profile
+  std::optional<std::uint32_t> holds;  // none: the radio gave no usable answer for it
+  std::uint32_t wants;
+};
+
+// What apply did with one radio.
+struct RadioApply {
+  RadioRole role = RadioRole::Server;
+  RadioOutcome before;  // the poll that found it
+  std::vector<SettingDifference> differences;
+  // Configure's exchange for this radio, when it went out.
+  std::optional<RadioOutcome> written;
+  std::optional<RadioOutcome> after;  // the read-back poll
+  std::vector<SettingDifference> remaining;
+};
+
+struct ApplyOutcome {
+  std::string port;
+  std::string line;  // the configuration line the profile makes
+  bool checkOnly = false;
+  std::vector<RadioApply> radios;      // Server, then Client
+  std::vector<ShownMessage> messages;  // the polls' own failures
+  std::optional<std::string> openError;
+  bool changed = false;   // a configuration line went out to a radio
+  bool verified = false;  // read back (or found) holding the profile
+  std::optional<InterruptOutcome> interrupt;
+
+  const RadioApply* Radio(RadioRole role) const;
+  // Both radios were found.
+  bool BothFound() const;
+  // Both were found and neither differs from the profile.
+  bool Matches() const;
+};
+
+// The differences between what a poll read of a radio and the profile; the
+// speed it answered at stands for the baud rate.
+std::vector<SettingDifference> CompareWithProfile(const RadioOutcome& polled,
+                                                  const LinkProfile& profile);
+
+// Brings the pair on the port to the profile: finds each radio at whatever
+// speed it listens (as poll server and poll client do), compares, and
+// unless checkOnly writes only to the radios that differ, Client before
+// Server, each at the speed it answered with Configure's exchange for it;
+// then reads both back. A pair that matches hears only the polls. The port
+// is closed on every path; an interrupt (OperationCancelled) ends it with
+// the outcome saying so.
+ApplyOutcome ApplyProfile(const LinkProfile& profile, bool checkOnly, const std::string& portName,
+                          CRadioPort& port, Clock& clock, OperationFeedback& feedback);
+
+}  // namespace zorveth
