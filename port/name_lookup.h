@@ -5,6 +5,7 @@
 // The system's resolver cannot be stopped: a lookup nobody waits for any
 // more runs on in its thread and frees its own answer. Included by the
 // platform's connection file after the system's socket headers.
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <memory>

@@ -18,6 +18,21 @@ namespace {
 
 constexpr std::intptr_t kNoSocket = -1;
 
+// Acknowledge what came in at once rather than after the usual delay (up to
+// 40 ms). A device server answers a purge with a short message; its kernel
+// then holds the radios' next reply until that message is acknowledged
+// (Nagle's rule), and our kernel waits for something to send back with the
+// acknowledgement. Linux forgets the setting after a while, so it is set
+// again after every read.
+void QuickAck(int fd) {
+#ifdef TCP_QUICKACK
+  int one = 1;
+  setsockopt(fd, IPPROTO_TCP, TCP_QUICKACK, &one, sizeof one);
+#else
+  (void)fd;
+#endif
+}
+
 std::string Lowered(std::string text) {
   // "Connection refused" reads better in the middle of a sentence.
   if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
@@ -115,7 +130,10 @@ long TcpConnection::SendSome(const std::uint8_t* data, std::size_t length) {
 long TcpConnection::ReceiveSome(std::uint8_t* buffer, std::size_t capacity) {
   if (!m_connected) return -1;
   ssize_t got = ::recv(static_cast<int>(m_socket), buffer, capacity, MSG_DONTWAIT);
-  if (got > 0) return static_cast<long>(got);
+  if (got > 0) {
+    QuickAck(static_cast<int>(m_socket));
+    return static_cast<long>(got);
+  }
   if (got == 0) return -1;  // the server closed the connection
   return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? 0 : -1;
 }
