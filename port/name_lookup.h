@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "port/cancellation.h"
@@ -31,7 +32,7 @@ namespace lookup {
 
 inline std::shared_ptr<TcpConnection::Lookup> Start(const std::string& host, std::uint16_t port) {
   auto lookup = std::make_shared<TcpConnection::Lookup>();
-  std::thread([lookup, host, service = std::to_string(port)] {
+  auto resolve = [lookup, host, service = std::to_string(port)] {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -46,7 +47,12 @@ inline std::shared_ptr<TcpConnection::Lookup> Start(const std::string& host, std
     lookup->addresses = addresses;
     lookup->done = true;
     lookup->finished.notify_all();
-  }).detach();
+  };
+  try {
+    std::thread(resolve).detach();
+  } catch (const std::system_error&) {
+    resolve();  // no thread to be had: the lookup takes the resolver's time
+  }
   return lookup;
 }
 

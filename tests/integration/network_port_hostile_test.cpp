@@ -49,104 +49,99 @@ struct HostileCase {
   int receiveBuffer = 0;
 };
 
+// The scripts of the servers and what the test does with an opened port.
+void Flood(HostileServer& server, int client) {
+  const std::string chunk(65536, 'x');
+  for (int i = 0; i < 3000 && !server.Stopping(); ++i) {
+    (void)!send(client, chunk.data(), chunk.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+    server.Converse(client, {}, 1);
+  }
+}
+void ReadsAndPurgesInTheFlood(CNetworkPort& port, HostileServer&) {
+  EXPECT_EQ(ReadFor(port, 1), "x");
+  EXPECT_TRUE(port.Purge());
+}
+
+void StopsReadingAndFlipsAnOption(HostileServer& server, int client) {
+  server.Converse(client, {}, 300);
+  std::string flips;
+  for (int i = 0; i < 200000; ++i) flips += "\xFF\xFD\x03\xFF\xFE\x03";
+  server.SendAll(client, flips);
+}
+void WritesUntilAWriteFails(CNetworkPort& port, HostileServer&) {
+  std::this_thread::sleep_for(400ms);
+  const std::string block(32000, 'a');
+  std::int16_t status = kPortOk;
+  for (int i = 0; i < 2000 && status == kPortOk; ++i) {
+    ReadFor(port, 1);
+    status = port.Write(block.data(), static_cast<std::int16_t>(block.size()));
+  }
+  EXPECT_EQ(status, kPortWriteFailed);
+  EXPECT_EQ(ReadFor(port, 2), "");
+}
+
+void PlainTelnet(HostileServer& server, int client) {
+  const ServerPolicy plain{false, true, std::nullopt, false};
+  server.Converse(client, plain, 300);
+  server.SendAll(client, std::string("OK\r\0", 4));
+  server.Converse(client, plain, 20000);
+}
+void CrNulBothWays(CNetworkPort& port, HostileServer& server) {
+  EXPECT_EQ(ReadFor(port, 40), "OK\r");  // the NUL after the CR is no data
+  EXPECT_EQ(port.Write("ATE\r", 4), kPortOk);
+  EXPECT_TRUE(ServerGot(server, std::string("ATE\r\0", 5)));
+}
+
+void StaleBytes(HostileServer& server, int client) {
+  server.Converse(client, {}, 300);
+  server.SendAll(client, std::string(3000, 'z') + "END");
+  server.Converse(client, {}, 20000);
+}
+void NoStaleByteAfterThePurge(CNetworkPort& port, HostileServer& server) {
+  // The first stale byte is read, then the rest is all in: none of it is
+  // read after the purge.
+  std::string before;
+  for (int i = 0; i < 200 && before.empty(); ++i) before = ReadFor(port, 1);
+  ASSERT_EQ(before, "z");
+  std::this_thread::sleep_for(300ms);
+  EXPECT_TRUE(port.Purge());
+  EXPECT_EQ(ReadFor(port, 4), "");
+  EXPECT_TRUE(ServerGot(server, std::string("\xFF\xFA\x2C\x0C\x01\xFF\xF0", 7)));
+}
+
+void OptionLoop(HostileServer& server, int client) {
+  server.SendAll(client, "\xFF\xFD\x18\xFF\xFB\x01");
+  server.Converse(client, {true, true, std::nullopt, true}, 20000);
+}
+void EachRefusalSentOnce(CNetworkPort& port, HostileServer& server) {
+  ReadFor(port, 10);
+  const std::string got = server.Received();
+  const auto count = [&](const std::string& bytes) {
+    std::size_t n = 0;
+    for (auto at = got.find(bytes); at != std::string::npos; at = got.find(bytes, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("\xFF\xFC\x18"), 1u);  // WONT terminal type, once
+  EXPECT_EQ(count("\xFF\xFE\x01"), 1u);  // DONT echo, once
+}
+
 std::vector<HostileCase> Cases() {
-  std::vector<HostileCase> cases;
-  cases.push_back({"lying speed reply", Negotiating({true, true, 9600, false}),
-                   "the server set 9600 baud when 38400 was asked", nullptr});
-  cases.push_back({"no speed reply", Negotiating({true, false, std::nullopt, false}),
-                   "the server did not confirm 38400 baud within 1 s", nullptr});
-  cases.push_back({"flood of data",
-                   [](HostileServer& server, int client) {
-                     const std::string chunk(65536, 'x');
-                     for (int i = 0; i < 3000 && !server.Stopping(); ++i) {
-                       (void)!send(client, chunk.data(), chunk.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
-                       server.Converse(client, {}, 1);
-                     }
-                   },
-                   "",
-                   [](CNetworkPort& port, HostileServer&) {
-                     EXPECT_EQ(ReadFor(port, 1), "x");
-                     EXPECT_TRUE(port.Purge());
-                   }});
-  cases.push_back({"stops reading while sending option requests",
-                   [](HostileServer& server, int client) {
-                     server.Converse(client, {}, 300);
-                     std::string flips;
-                     for (int i = 0; i < 200000; ++i) flips += "\xFF\xFD\x03\xFF\xFE\x03";
-                     server.SendAll(client, flips);
-                   },
-                   "",
-                   [](CNetworkPort& port, HostileServer&) {
-                     std::this_thread::sleep_for(400ms);
-                     const std::string block(32000, 'a');
-                     std::int16_t status = kPortOk;
-                     for (int i = 0; i < 2000 && status == kPortOk; ++i) {
-                       ReadFor(port, 1);
-                       status = port.Write(block.data(), static_cast<std::int16_t>(block.size()));
-                     }
-                     EXPECT_EQ(status, kPortWriteFailed);
-                     EXPECT_EQ(ReadFor(port, 2), "");
-                   },
-                   4096});
-  cases.push_back({"plain Telnet with CR NUL",
-                   [](HostileServer& server, int client) {
-                     const ServerPolicy plain{false, true, std::nullopt, false};
-                     server.Converse(client, plain, 300);
-                     server.SendAll(client, std::string("OK\r\0", 4));
-                     server.Converse(client, plain, 20000);
-                   },
-                   "",
-                   [](CNetworkPort& port, HostileServer& server) {
-                     EXPECT_EQ(ReadFor(port, 40), "OK\r");  // the NUL after the CR is no data
-                     EXPECT_EQ(port.Write("ATE\r", 4), kPortOk);
-                     EXPECT_TRUE(ServerGot(server, std::string("ATE\r\0", 5)));
-                   }});
-  cases.push_back({"3000 stale bytes before the escape",
-                   [](HostileServer& server, int client) {
-                     server.Converse(client, {}, 300);
-                     server.SendAll(client, std::string(3000, 'z') + "END");
-                     server.Converse(client, {}, 20000);
-                   },
-                   "",
-                   [](CNetworkPort& port, HostileServer& server) {
-                     // Once the last stale byte is in, none is read after
-                     // the purge.
-                     std::string before;
-                     std::uint8_t byte = 0;
-                     for (int i = 0; i < 200 && before.empty(); ++i) {
-                       if (port.ReadByte(&byte) == 1) before.push_back(static_cast<char>(byte));
-                     }
-                     ASSERT_EQ(before, "z");
-                     std::this_thread::sleep_for(300ms);
-                     EXPECT_TRUE(port.Purge());
-                     EXPECT_EQ(ReadFor(port, 4), "");
-                     EXPECT_TRUE(ServerGot(server, std::string("\xFF\xFA\x2C\x0C\x01\xFF\xF0", 7)));
-                   }});
-  cases.push_back({"an option loop",
-                   [](HostileServer& server, int client) {
-                     server.SendAll(client, "\xFF\xFD\x18\xFF\xFB\x01");
-                     server.Converse(client, {true, true, std::nullopt, true}, 20000);
-                   },
-                   "",
-                   [](CNetworkPort& port, HostileServer& server) {
-                     ReadFor(port, 10);
-                     const std::string got = server.Received();
-                     const auto count = [&](const std::string& bytes) {
-                       std::size_t n = 0;
-                       for (auto at = got.find(bytes); at != std::string::npos;
-                            at = got.find(bytes, at + 1))
-                         ++n;
-                       return n;
-                     };
-                     EXPECT_EQ(count("\xFF\xFC\x18"), 1u);  // WONT terminal type, once
-                     EXPECT_EQ(count("\xFF\xFE\x01"), 1u);  // DONT echo, once
-                     (void)port;
-                   }});
-  cases.push_back({"close right after accept",
-                   [](HostileServer&, int client) { shutdown(client, SHUT_RDWR); },
-                   "the connection was lost", nullptr});
-  cases.push_back({"refused connection", nullptr, "connection refused", nullptr});
-  return cases;
+  const std::string none;
+  return {
+      {"lying speed reply", Negotiating({true, true, 9600, false}),
+       "the server set 9600 baud when 38400 was asked", nullptr},
+      {"no speed reply", Negotiating({true, false, std::nullopt, false}),
+       "the server did not confirm 38400 baud within 1 s", nullptr},
+      {"flood of data", Flood, none, ReadsAndPurgesInTheFlood},
+      {"stops reading while sending option requests", StopsReadingAndFlipsAnOption, none,
+       WritesUntilAWriteFails, 4096},
+      {"plain Telnet with CR NUL", PlainTelnet, none, CrNulBothWays},
+      {"3000 stale bytes before the escape", StaleBytes, none, NoStaleByteAfterThePurge},
+      {"an option loop", OptionLoop, none, EachRefusalSentOnce},
+      {"close right after accept", [](HostileServer&, int client) { shutdown(client, SHUT_RDWR); },
+       "the connection was lost", nullptr},
+      {"refused connection", nullptr, "connection refused", nullptr},
+  };
 }
 
 TEST(NetworkPortAgainstHostileServers, EachEndsWithItsOutcomeInBoundedTimeAndMemory) {
