@@ -1,5 +1,7 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
+// After the socket headers: it uses their types.
+#include <mstcpip.h>
 
 #include <algorithm>
 #include <string>
@@ -125,6 +127,13 @@ NetworkChannel::Progress TcpConnection::ConnectProgress(std::string& error) {
       BOOL one = TRUE;
       setsockopt(AsSocket(m_socket), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one),
                  sizeof one);
+      // Acknowledge every segment at once: a device server's short answer
+      // to a purge would otherwise hold its next reply back (Nagle's rule)
+      // for as long as Windows delays an acknowledgement. Systems without
+      // the setting keep their delay.
+      DWORD everySegment = 1, returned = 0;
+      WSAIoctl(AsSocket(m_socket), SIO_TCP_SET_ACK_FREQUENCY, &everySegment, sizeof everySegment,
+               nullptr, 0, &returned, nullptr, nullptr);
       m_connected = true;
       return Progress::Connected;
     }
