@@ -3,6 +3,9 @@
 // time and without growing memory.
 #include <sys/resource.h>
 
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 #include "port/cancellation.h"
@@ -39,6 +42,34 @@ std::string ReadFor(CNetworkPort& port, int reads) {
   }
   return got;
 }
+
+// A case that hangs ends the test program with its name rather than
+// leaving the run to the test driver's own time-out.
+class Watchdog {
+ public:
+  explicit Watchdog(const char* what)
+      : m_thread([this, what] {
+          std::unique_lock lock(m_mutex);
+          if (!m_done.wait_for(lock, 60s, [this] { return m_finished; })) {
+            std::fprintf(stderr, "hung: %s\n", what);
+            std::abort();
+          }
+        }) {}
+  ~Watchdog() {
+    {
+      std::lock_guard lock(m_mutex);
+      m_finished = true;
+    }
+    m_done.notify_all();
+    m_thread.join();
+  }
+
+ private:
+  std::mutex m_mutex;
+  std::condition_variable m_done;
+  bool m_finished = false;
+  std::thread m_thread;
+};
 
 struct HostileCase {
   const char* what;
@@ -147,6 +178,7 @@ std::vector<HostileCase> Cases() {
 TEST(NetworkPortAgainstHostileServers, EachEndsWithItsOutcomeInBoundedTimeAndMemory) {
   for (auto& c : Cases()) {
     SCOPED_TRACE(c.what);
+    Watchdog watchdog(c.what);
     std::unique_ptr<HostileServer> server;
     std::string url;
     if (c.script) {
