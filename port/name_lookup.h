@@ -91,4 +91,19 @@ inline void Abandon(const std::shared_ptr<TcpConnection::Lookup>& lookup) {
 }
 
 }  // namespace lookup
+
+inline std::optional<NetworkChannel::Progress> TcpConnection::FromLookup() {
+  addrinfo* addresses = nullptr;
+  int status = 0;
+  if (!lookup::Take(*m_lookup, addresses, status)) return Progress::Connecting;
+  m_lookup.reset();
+  if (status != 0 || addresses == nullptr) {
+    m_error = LookupErrorText(status);
+    return Progress::Failed;
+  }
+  m_addresses = m_next = addresses;
+  if (!TryNextAddress()) return Progress::Failed;
+  return std::nullopt;
+}
+
 }  // namespace zorveth

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace zorveth {
@@ -60,6 +61,12 @@ class TcpConnection final : public NetworkChannel {
 
  private:
   bool TryNextAddress();
+  // Takes the name lookup's answer once it came and starts to connect to
+  // its first address: a Progress to report (Connecting while there is no
+  // answer yet, Failed with m_error saying why), or none to go on.
+  std::optional<Progress> FromLookup();
+  // The resolver's reason for a failed lookup, in words.
+  static std::string LookupErrorText(int status);
 
   std::intptr_t m_socket;
   bool m_connected = false;

@@ -75,22 +75,18 @@ bool TcpConnection::TryNextAddress() {
   return false;
 }
 
+std::string TcpConnection::LookupErrorText(int status) {
+  // EAI_SYSTEM's errno belongs to the lookup's own thread.
+  if (status == EAI_SYSTEM || status == 0) return "the name lookup failed";
+  return Lowered(gai_strerror(status));
+}
+
 NetworkChannel::Progress TcpConnection::ConnectProgress(std::string& error) {
   if (m_connected) return Progress::Connected;
   if (m_lookup) {
-    addrinfo* addresses = nullptr;
-    int status = 0;
-    if (!lookup::Take(*m_lookup, addresses, status)) return Progress::Connecting;
-    m_lookup.reset();
-    if (status != 0 || addresses == nullptr) {
-      m_error = Lowered(status == EAI_SYSTEM ? std::strerror(errno) : gai_strerror(status));
-      error = m_error;
-      return Progress::Failed;
-    }
-    m_addresses = m_next = addresses;
-    if (!TryNextAddress()) {
-      error = m_error;
-      return Progress::Failed;
+    if (auto progress = FromLookup()) {
+      if (*progress == Progress::Failed) error = m_error;
+      return *progress;
     }
   }
   while (m_socket != kNoSocket) {

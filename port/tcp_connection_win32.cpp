@@ -98,21 +98,16 @@ bool TcpConnection::TryNextAddress() {
   return false;
 }
 
+std::string TcpConnection::LookupErrorText(int status) {
+  return ErrorText(status != 0 ? status : WSAHOST_NOT_FOUND);
+}
+
 NetworkChannel::Progress TcpConnection::ConnectProgress(std::string& error) {
   if (m_connected) return Progress::Connected;
   if (m_lookup) {
-    addrinfo* addresses = nullptr;
-    int status = 0;
-    if (!lookup::Take(*m_lookup, addresses, status)) return Progress::Connecting;
-    m_lookup.reset();
-    if (status != 0 || addresses == nullptr) {
-      error = m_error = ErrorText(status != 0 ? status : WSAHOST_NOT_FOUND);
-      return Progress::Failed;
-    }
-    m_addresses = m_next = addresses;
-    if (!TryNextAddress()) {
-      error = m_error;
-      return Progress::Failed;
+    if (auto progress = FromLookup()) {
+      if (*progress == Progress::Failed) error = m_error;
+      return *progress;
     }
   }
   while (m_socket != kNoSocket) {
