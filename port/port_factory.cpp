@@ -5,8 +5,10 @@
 
 namespace zorveth {
 
-std::unique_ptr<CRadioPort> CreatePort(std::string_view name) {
-  if (auto address = ParseNetworkPortName(name)) return std::make_unique<CNetworkPort>(*address);
+std::unique_ptr<CRadioPort> CreatePort(std::string_view name, Clock& clock) {
+  if (auto address = ParseNetworkPortName(name)) {
+    return std::make_unique<CNetworkPort>(*address, clock);
+  }
   return std::make_unique<CComPort>();
 }
 

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string_view>
 
+#include "port/clock.h"
 #include "port/radio_port.h"
 
 namespace zorveth {
@@ -14,7 +15,8 @@ namespace zorveth {
 //   such as "COM33 (ttyUSB0)": the COM port whose number the operations
 //   set, the serial device or the device server the port map links the
 //   number to.
-// The port's Name() is the network address as given, or "COM<n>".
-std::unique_ptr<CRadioPort> CreatePort(std::string_view name);
+// The port's Name() is the network address as given, or "COM<n>". A network
+// port keeps its deadlines on the clock given.
+std::unique_ptr<CRadioPort> CreatePort(std::string_view name, Clock& clock = SystemClock());
 
 }  // namespace zorveth
