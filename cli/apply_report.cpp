@@ -9,12 +9,6 @@ std::string Value(const std::optional<std::uint32_t>& value) {
   return value ? std::to_string(*value) : "?";
 }
 
-std::string SettingWords(const char* setting) {
-  std::string words = setting;
-  for (char& c : words) c = c == '-' ? ' ' : c;
-  return words == "system id" ? "system ID" : words;
-}
-
 Json DifferencesJson(const std::vector<SettingDifference>& differences) {
   Json list = Json::array();
   for (const SettingDifference& difference : differences) {
@@ -58,30 +52,12 @@ void NotHeldDetails(const RadioApply& radio, std::vector<std::string>& details) 
     return;
   }
   for (const SettingDifference& difference : radio.remaining) {
-    details.push_back("  the " + role + " holds " + SettingWords(difference.setting) + " " +
-                      Value(difference.holds) + " where the profile wants " +
-                      std::to_string(difference.wants));
+    details.push_back("  the " + role + " holds " + DifferenceWords(difference, false) +
+                      " where the profile wants " + std::to_string(difference.wants));
   }
 }
 
 }  // namespace
-
-std::vector<std::string> DifferenceLines(const ApplyOutcome& outcome) {
-  std::vector<std::string> lines;
-  for (const RadioApply& radio : outcome.radios) {
-    const std::string role = RoleName(radio.role);
-    if (!radio.before.Answered()) {
-      lines.push_back(role + "  not found");
-      continue;
-    }
-    if (radio.differences.empty()) lines.push_back(role + "  matches the profile");
-    for (const SettingDifference& difference : radio.differences) {
-      lines.push_back(role + "  " + SettingWords(difference.setting) + " " +
-                      Value(difference.holds) + " -> " + std::to_string(difference.wants));
-    }
-  }
-  return lines;
-}
 
 ApplyVerdict JudgeApply(const ApplyOutcome& outcome, const OperationContext& context,
                         const std::string& profileFile) {

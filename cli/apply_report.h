@@ -22,10 +22,6 @@ struct ApplyVerdict {
 // Exit status of --check when the radios differ from the profile.
 inline constexpr int kExitDiffers = 3;
 
-// Per radio and setting, what it holds and what the profile wants:
-// "Server  channel 70 -> 67"; "Client  matches the profile".
-std::vector<std::string> DifferenceLines(const ApplyOutcome& outcome);
-
 ApplyVerdict JudgeApply(const ApplyOutcome& outcome, const OperationContext& context,
                         const std::string& profileFile);
 

@@ -37,28 +37,6 @@ const CommandSpec kProfile = {
     "1 a failure message was shown, 2 usage error or bad profile, 128 and the\n"
     "signal's number after an interrupt.\n"};
 
-std::string NowUtc() {
-  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-  std::tm parts{};
-#ifdef _WIN32
-  gmtime_s(&parts, &now);
-#else
-  gmtime_r(&now, &parts);
-#endif
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &parts);
-  return text;
-}
-
-std::string Reported(const RadioOutcome& radio) {
-  auto value = [&](std::string_view name) {
-    const auto found = radio.Register(name);
-    return found ? std::to_string(*found) : std::string("?");
-  };
-  return std::string(RoleName(radio.role)) + " at " + std::to_string(radio.answeredAt.value_or(0)) +
-         " baud, signal strength " + value("S") + ", firmware revision " + value("REV");
-}
-
 Json ProfileDocument(const std::string& action, const std::string& file, const ProfileFile* profile,
                      bool success, const std::string& message,
                      const std::vector<std::string>& details) {
@@ -85,39 +63,6 @@ Json ProfileDocument(const std::string& action, const std::string& file, const P
   return document;
 }
 
-// The profile of the pair as the polls found it: the Server's settings.
-std::optional<ProfileFile> ProfileOfPair(const ApplyOutcome& polls, std::string* why,
-                                         std::vector<std::string>& notes) {
-  const RadioOutcome& server = polls.Radio(RadioRole::Server)->before;
-  const RadioOutcome& client = polls.Radio(RadioRole::Client)->before;
-  ProfileFile profile;
-  std::uint16_t* fields[] = {&profile.link.channel, &profile.link.packetLength,
-                             &profile.link.systemId, &profile.link.retries};
-  const char* names[] = {"C", "FP", "ID", "BA"};
-  for (int i = 0; i < 4; ++i) {
-    const auto value = server.Register(names[i]);
-    if (!value) {
-      *why = std::string("the Server gave no usable answer for register ") + names[i];
-      return std::nullopt;
-    }
-    *fields[i] = *value;
-  }
-  profile.link.baudRate = *server.answeredAt;
-  const std::vector<SettingDifference> differs = CompareWithProfile(client, profile.link);
-  if (!differs.empty()) {
-    std::string line = "note: the Client differs from the Server (";
-    for (std::size_t i = 0; i < differs.size(); ++i) {
-      std::string setting = differs[i].setting;
-      for (char& c : setting) c = c == '-' ? ' ' : c;
-      line += (i ? ", " : "") + setting + " " +
-              (differs[i].holds ? std::to_string(*differs[i].holds) : "?");
-    }
-    notes.push_back(line + "); the profile holds the Server's settings");
-  }
-  profile.saved = {NowUtc(), polls.port, Reported(server), Reported(client)};
-  return profile;
-}
-
 int Save(const std::string& file, const OperationContext& context, bool json) {
   std::unique_ptr<CRadioPort> device = CreatePort(context.port);
   CancellationToken& token = InterruptToken();
@@ -132,11 +77,12 @@ int Save(const std::string& file, const OperationContext& context, bool json) {
   std::string message;
   std::vector<std::string> details;
   std::optional<ProfileFile> profile;
+  std::string why, note;
   if (polls.interrupt || !polls.BothFound()) {
     const ApplyVerdict verdict = JudgeApply(polls, context, file);
     message = verdict.message;
     details = verdict.details;
-  } else if (std::string why; !(profile = ProfileOfPair(polls, &why, details))) {
+  } else if (!(profile = ProfileFromPair(polls, ProfileDateNow(), &why, &note))) {
     message = "Unable to Save Profile";
     details.push_back("  " + why + "; nothing was saved");
   } else if (!ReplaceFileAtomically(file, FormatProfile(*profile))) {
@@ -145,6 +91,7 @@ int Save(const std::string& file, const OperationContext& context, bool json) {
     profile.reset();
   } else {
     message = "Profile saved to " + file;
+    if (!note.empty()) details.push_back("note: " + note);
   }
   const bool saved = profile.has_value();
   if (json) {

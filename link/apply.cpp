@@ -147,6 +147,81 @@ bool ApplyOutcome::Matches() const {
   return true;
 }
 
+namespace {
+
+std::string SettingName(const char* setting) {
+  std::string words = setting;
+  for (char& c : words) c = c == '-' ? ' ' : c;
+  return words == "system id" ? "system ID" : words;
+}
+
+std::string ValueText(const std::optional<std::uint32_t>& value) {
+  return value ? std::to_string(*value) : "?";
+}
+
+std::string Reported(const RadioOutcome& radio) {
+  auto value = [&](std::string_view name) {
+    const auto found = radio.Register(name);
+    return found ? std::to_string(*found) : std::string("?");
+  };
+  return std::string(RoleName(radio.role)) + " at " + std::to_string(radio.answeredAt.value_or(0)) +
+         " baud, signal strength " + value("S") + ", firmware revision " + value("REV");
+}
+
+}  // namespace
+
+std::string DifferenceWords(const SettingDifference& difference, bool wanted) {
+  return SettingName(difference.setting) + " " +
+         (wanted ? std::to_string(difference.wants) : ValueText(difference.holds));
+}
+
+std::vector<std::string> DifferenceLines(const ApplyOutcome& outcome) {
+  std::vector<std::string> lines;
+  for (const RadioApply& radio : outcome.radios) {
+    const std::string role = RoleName(radio.role);
+    if (!radio.before.Answered()) {
+      lines.push_back(role + "  not found");
+      continue;
+    }
+    if (radio.differences.empty()) lines.push_back(role + "  matches the profile");
+    for (const SettingDifference& difference : radio.differences) {
+      lines.push_back(role + "  " + DifferenceWords(difference, false) + " -> " +
+                      std::to_string(difference.wants));
+    }
+  }
+  return lines;
+}
+
+std::optional<ProfileFile> ProfileFromPair(const ApplyOutcome& polls, const std::string& date,
+                                           std::string* why, std::string* clientNote) {
+  const RadioOutcome& server = polls.Radio(RadioRole::Server)->before;
+  const RadioOutcome& client = polls.Radio(RadioRole::Client)->before;
+  ProfileFile profile;
+  std::uint16_t* fields[] = {&profile.link.channel, &profile.link.packetLength,
+                             &profile.link.systemId, &profile.link.retries};
+  const char* names[] = {"C", "FP", "ID", "BA"};
+  for (int i = 0; i < 4; ++i) {
+    const auto value = server.Register(names[i]);
+    if (!value) {
+      *why = std::string("the Server gave no usable answer for register ") + names[i];
+      return std::nullopt;
+    }
+    *fields[i] = *value;
+  }
+  profile.link.baudRate = *server.answeredAt;
+  const std::vector<SettingDifference> differs = CompareWithProfile(client, profile.link);
+  clientNote->clear();
+  for (const SettingDifference& difference : differs) {
+    *clientNote += (clientNote->empty() ? "" : ", ") + DifferenceWords(difference, false);
+  }
+  if (!clientNote->empty()) {
+    *clientNote = "the Client differs from the Server (" + *clientNote +
+                  "); the profile holds the Server's settings";
+  }
+  profile.saved = {date, polls.port, Reported(server), Reported(client)};
+  return profile;
+}
+
 std::vector<SettingDifference> CompareWithProfile(const RadioOutcome& polled,
                                                   const LinkProfile& profile) {
   struct Check {

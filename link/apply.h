@@ -54,6 +54,21 @@ struct ApplyOutcome {
 std::vector<SettingDifference> CompareWithProfile(const RadioOutcome& polled,
                                                   const LinkProfile& profile);
 
+// The settings as a setting's name says them in a sentence: "channel 70",
+// "baud rate 9600".
+std::string DifferenceWords(const SettingDifference& difference, bool wanted);
+
+// Per radio and setting, what it holds and what the profile wants:
+// "Client  channel 70 -> 67"; "Server  matches the profile".
+std::vector<std::string> DifferenceLines(const ApplyOutcome& outcome);
+
+// The profile of a pair both of whose radios were polled: the Server's
+// settings, what each radio reported, the date given. None, with the
+// reason, when the Server left one unread; a Client that differs is said
+// in clientNote.
+std::optional<ProfileFile> ProfileFromPair(const ApplyOutcome& polls, const std::string& date,
+                                           std::string* why, std::string* clientNote);
+
 // Brings the pair on the port to the profile: finds each radio at whatever
 // speed it listens (as poll server and poll client do), compares, and
 // unless checkOnly writes only to the radios that differ, Client before

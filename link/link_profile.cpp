@@ -1,6 +1,8 @@
 #include "link/link_profile.h"
 
 #include <array>
+#include <chrono>
+#include <ctime>
 #include <sstream>
 
 #include "link/link_protocol.h"
@@ -177,6 +179,19 @@ std::string FormatProfile(const ProfileFile& profile) {
   if (!saved.server.empty()) out << "server = " << saved.server << "\n";
   if (!saved.client.empty()) out << "client = " << saved.client << "\n";
   return out.str();
+}
+
+std::string ProfileDateNow() {
+  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+  std::tm parts{};
+#ifdef _WIN32
+  gmtime_s(&parts, &now);
+#else
+  gmtime_r(&now, &parts);
+#endif
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &parts);
+  return text;
 }
 
 std::vector<std::string> DescribeProfile(const LinkProfile& link) {

@@ -42,6 +42,9 @@ std::optional<ProfileFile> ParseProfile(const std::string& text, const std::stri
 // The file as save writes it: commented, one setting a line.
 std::string FormatProfile(const ProfileFile& profile);
 
+// Now, as a profile's [saved] date says it: "2026-12-10 14:47:49 UTC".
+std::string ProfileDateNow();
+
 // The link settings one per line, as "profile show" prints them.
 std::vector<std::string> DescribeProfile(const LinkProfile& link);
 

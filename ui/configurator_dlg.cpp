@@ -6,6 +6,7 @@
 #include "ui/find_radios_dlg.h"
 #include "ui/init_radio_dlg.h"
 #include "ui/poll_dlg.h"
+#include "ui/profile_dlg.h"
 #include "ui/templates/templates.h"
 #include "ui/text_export.h"
 
@@ -67,6 +68,8 @@ bool CConfiguratorDlg::InitDialog() {
 void CConfiguratorDlg::AppendExtraSystemItems(Toolkit& toolkit, WindowHandle dialog) {
   toolkit.AppendSystemMenuItem(dialog, kSystemMenuSaveWireLog, "Save &Wire Log...", true);
   toolkit.AppendSystemMenuItem(dialog, kSystemMenuFindRadios, "&Find Radios...", false);
+  toolkit.AppendSystemMenuItem(dialog, kSystemMenuSaveProfile, "Save &Profile...", false);
+  toolkit.AppendSystemMenuItem(dialog, kSystemMenuApplyProfile, "Appl&y Profile...", false);
 }
 
 void CConfiguratorDlg::ApplyTechnology() {
@@ -128,6 +131,14 @@ bool CConfiguratorDlg::OnCommand(const Command& command) {
           return true;
         case kSystemMenuFindRadios:
           FindRadios();
+          return true;
+        case kSystemMenuSaveProfile:
+          SaveProfileOfPair(*this, m_services, *m_port,
+                            m_services.toolkit.ComboText(Handle(), kComPortList));
+          return true;
+        case kSystemMenuApplyProfile:
+          ApplyProfileToPair(*this, m_services, *m_port,
+                             m_services.toolkit.ComboText(Handle(), kComPortList));
           return true;
       }
       return false;

@@ -21,7 +21,24 @@ DialogTemplate BuildFindRadiosDialog() {
   return d;
 }
 
+DialogTemplate BuildApplyProfileDialog() {
+  DialogTemplate d = Dialog(kApplyProfileDialogId, "Apply Profile", 260, 150, kModalDialog);
+  d.controls = {
+      Control(ControlKind::StaticText, kApplyProfileText, "", 7, 7, 246, 18, 0),
+      Control(ControlKind::ListBox, kApplyProfileList, "", 7, 28, 246, 92,
+              kVerticalScroll | kTabStop | kNotify | kNoIntegralHeight | kClientEdge | kStaticEdge),
+      Button(kApplyProfileButton, "&Apply", 140, 129, 50, 14, kDefaultButton),
+      Button(kIdCancel, "Cancel", 203, 129, 50, 14),
+  };
+  return d;
+}
+
 }  // namespace
+
+const DialogTemplate& ApplyProfileDialogTemplate() {
+  static const DialogTemplate dialog = BuildApplyProfileDialog();
+  return dialog;
+}
 
 const DialogTemplate& FindRadiosDialogTemplate() {
   static const DialogTemplate dialog = BuildFindRadiosDialog();

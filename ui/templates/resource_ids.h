@@ -49,6 +49,11 @@ inline constexpr int kSignalMonitorDialogId = 152;  // controls 1140-1159
 inline constexpr int kFindRadiosStatus = 1100;
 inline constexpr int kFindRadiosList = 1101;
 
+// Apply Profile: what differs, and the button that writes it.
+inline constexpr int kApplyProfileText = 1120;
+inline constexpr int kApplyProfileList = 1121;
+inline constexpr int kApplyProfileButton = 1122;
+
 // Poll dialog.
 inline constexpr int kResultList = 1020;
 inline constexpr int kPollBothButton = 1021;

@@ -68,6 +68,8 @@ struct SaveFileRequest {
   std::string filterName;        // "Text files"
   std::string filterPattern;     // "*.txt"; "All files (*.*)" is always offered too
   std::string defaultExtension;  // "txt": added to a name typed without one
+  // The platform's open-file dialog instead: a file that exists is chosen.
+  bool openExisting = false;
 };
 
 // What a backend calls on the dialog object behind a window.
@@ -171,7 +173,8 @@ class Toolkit {
 
   // Modal save-file dialog of the platform owned by owner (kNoWindow: the
   // active dialog). Returns the chosen path (the platform asks before an
-  // existing file is replaced), or nothing when the user cancelled.
+  // existing file is replaced), or nothing when the user cancelled. With
+  // request.openExisting, the open-file dialog for a file that exists.
   virtual std::optional<std::string> AskSaveFileName(WindowHandle owner,
                                                      const SaveFileRequest& request) = 0;
 

@@ -172,6 +172,18 @@ void ShootMessageBoxes(QtToolkit& tk, const Run& run, const PathOf& path) {
     });
     tk.MessageBox(h, "Retry Number has to be between 0 - 255");
   });
+  // The Apply Profile window with a split pair's differences.
+  run(ApplyProfileDialogTemplate(), "apply-profile",
+      [&](WindowHandle h) {
+        tk.SetControlText(h, kApplyProfileText,
+                          "The radios differ from site3.profile. Apply writes the profile to "
+                          "the radios that differ.");
+        for (const char* line : {"Server  matches the profile", "Client  channel 70 -> 67",
+                                 "Client  baud rate 9600 -> 19200"}) {
+          tk.ListAppend(h, kApplyProfileList, line);
+        }
+      },
+      {});
   // The Find Radios window once its scan of three ports has ended.
   run(FindRadiosDialogTemplate(), "find-radios",
       [&](WindowHandle h) {

@@ -27,8 +27,8 @@ std::optional<std::string> QtToolkit::AskSaveFileName(WindowHandle owner,
                                                       const SaveFileRequest& request) {
   if (owner == kNoWindow && !m_modalStack.empty()) owner = m_modalStack.back();
   QFileDialog dialog(TopLevel(owner), ToQString(request.title));
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setAcceptMode(request.openExisting ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+  dialog.setFileMode(request.openExisting ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
   QStringList filters;
   if (!request.filterPattern.empty()) {

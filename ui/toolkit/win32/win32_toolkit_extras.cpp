@@ -78,8 +78,12 @@ std::optional<std::string> Win32Toolkit::AskSaveFileName(WindowHandle owner,
       request.defaultExtension.empty() ? nullptr : request.defaultExtension.c_str();
   // The working directory stays where it was: the settings file is found
   // there.
-  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (!GetSaveFileNameA(&dialog)) return std::nullopt;  // cancelled, or the dialog failed
+  dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
+                 (request.openExisting ? OFN_FILEMUSTEXIST : OFN_OVERWRITEPROMPT);
+  // Cancelled, or the dialog failed.
+  if (!(request.openExisting ? GetOpenFileNameA(&dialog) : GetSaveFileNameA(&dialog))) {
+    return std::nullopt;
+  }
   return std::string(path.data());
 }
 
