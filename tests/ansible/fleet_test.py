@@ -13,6 +13,10 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..",
+                                "support"))
+from radio_sim_log import tool_bytes  # noqa: E402
+
 CLI, SIM, COLLECTIONS = sys.argv[1:4]
 LIMIT = 60.0  # any one thing; a loaded machine is slow, never wrong
 CONFIG_LINE = "FP262ID111BA4BR"  # in every configuration line of this profile
@@ -58,12 +62,7 @@ class Site:
 
     def heard(self):
         """Everything the tool sent so far."""
-        try:
-            with open(self.log, encoding="ascii", errors="replace") as log:
-                fields = [line.split() for line in log]
-        except FileNotFoundError:
-            return ""
-        return "".join(chr(int(f[4], 16)) for f in fields if len(f) > 4 and f[1] == "in")
+        return tool_bytes(self.log)
 
     def stop(self):
         self.process.terminate()

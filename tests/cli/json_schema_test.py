@@ -13,6 +13,10 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..",
+                                "support"))
+from radio_sim_log import tool_bytes  # noqa: E402
+
 import jsonschema
 
 CLI, SIM, SCHEMA = sys.argv[1:4]
@@ -35,13 +39,8 @@ class Simulator:
         assert " -> " in line, f"radio-sim did not start: {line!r}"
 
     def heard(self):
-        """Everything the tool sent so far, as one string."""
-        try:
-            with open(self.log, encoding="ascii", errors="replace") as log:
-                fields = [line.split() for line in log]
-        except FileNotFoundError:
-            return ""
-        return "".join(chr(int(f[4], 16)) for f in fields if len(f) > 4 and f[1] == "in")
+        """Everything the tool sent so far."""
+        return tool_bytes(self.log)
 
     def stop(self):
         self.process.send_signal(signal.SIGTERM)

@@ -9,26 +9,28 @@ namespace {
 using namespace build;
 using namespace control_style;
 
-DialogTemplate BuildFindRadiosDialog() {
-  DialogTemplate d = Dialog(kFindRadiosDialogId, "Find Radios", 400, 170, kModalDialog);
-  d.controls = {
-      Control(ControlKind::StaticText, kFindRadiosStatus, "", 7, 7, 386, 18, 0),
-      Control(ControlKind::ListBox, kFindRadiosList, "", 7, 28, 386, 112,
-              kVerticalScroll | kTabStop | kNotify | kNoIntegralHeight | kClientEdge | kStaticEdge),
-      Button(kIdOk, "OK", 280, 149, 50, 14, kDefaultButton),
-      Button(kIdCancel, "Cancel", 343, 149, 50, 14),
-  };
-  return d;
-}
+// A line of text over a list, and two buttons under it: the one that acts
+// (the default) and Cancel.
+struct ListWindow {
+  int id;
+  const char* title;
+  int cx;
+  int cy;
+  int textId;
+  int listId;
+  int actionId;
+  const char* actionText;
+};
 
-DialogTemplate BuildApplyProfileDialog() {
-  DialogTemplate d = Dialog(kApplyProfileDialogId, "Apply Profile", 260, 150, kModalDialog);
+DialogTemplate BuildListWindow(const ListWindow& w) {
+  DialogTemplate d = Dialog(w.id, w.title, w.cx, w.cy, kModalDialog);
+  const int buttons = w.cy - 21;
   d.controls = {
-      Control(ControlKind::StaticText, kApplyProfileText, "", 7, 7, 246, 18, 0),
-      Control(ControlKind::ListBox, kApplyProfileList, "", 7, 28, 246, 92,
+      Control(ControlKind::StaticText, w.textId, "", 7, 7, w.cx - 14, 18, 0),
+      Control(ControlKind::ListBox, w.listId, "", 7, 28, w.cx - 14, buttons - 37,
               kVerticalScroll | kTabStop | kNotify | kNoIntegralHeight | kClientEdge | kStaticEdge),
-      Button(kApplyProfileButton, "&Apply", 140, 129, 50, 14, kDefaultButton),
-      Button(kIdCancel, "Cancel", 203, 129, 50, 14),
+      Button(w.actionId, w.actionText, w.cx - 120, buttons, 50, 14, kDefaultButton),
+      Button(kIdCancel, "Cancel", w.cx - 57, buttons, 50, 14),
   };
   return d;
 }
@@ -36,12 +38,16 @@ DialogTemplate BuildApplyProfileDialog() {
 }  // namespace
 
 const DialogTemplate& ApplyProfileDialogTemplate() {
-  static const DialogTemplate dialog = BuildApplyProfileDialog();
+  static const DialogTemplate dialog =
+      BuildListWindow({kApplyProfileDialogId, "Apply Profile", 260, 150, kApplyProfileText,
+                       kApplyProfileList, kApplyProfileButton, "&Apply"});
   return dialog;
 }
 
 const DialogTemplate& FindRadiosDialogTemplate() {
-  static const DialogTemplate dialog = BuildFindRadiosDialog();
+  static const DialogTemplate dialog =
+      BuildListWindow({kFindRadiosDialogId, "Find Radios", 400, 170, kFindRadiosStatus,
+                       kFindRadiosList, kIdOk, "OK"});
   return dialog;
 }
 
