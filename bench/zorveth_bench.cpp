@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/apply_bench.h"
 #include "bench/operation_timer.h"
 #include "bench/quiet_feedback.h"
 #include "bench/scan_bench.h"
@@ -203,7 +204,7 @@ void StartUpTable(const std::filesystem::path& workDir) {
 }  // namespace zorveth::bench
 
 // With "trace" as its argument only the cost of tracing is measured, with
-// "scan" only the scan of many ports at once.
+// "scan" only the scan of many ports at once, with "apply" only apply.
 int main(int argc, char** argv) {
   const std::string only = argc > 1 ? argv[1] : "";
   namespace fs = std::filesystem;
@@ -224,6 +225,7 @@ int main(int argc, char** argv) {
     zorveth::bench::TraceCostTable(zorveth::bench::g_portsDir, home);
   }
   if (only.empty() || only == "scan") zorveth::bench::ScanTable(zorveth::bench::g_portsDir);
+  if (only.empty() || only == "apply") zorveth::bench::ApplyTable(zorveth::bench::g_portsDir);
   fs::remove_all(home);
   return 0;
 }
