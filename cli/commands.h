@@ -12,6 +12,7 @@ int RunSettings(const Arguments& args);
 int RunConfigure(const Arguments& args);
 int RunInit(const Arguments& args);
 int RunScan(const Arguments& args);
+int RunMonitor(const Arguments& args);
 
 // The whole command line after the program's name: the subcommand and its
 // arguments. Returns the exit status.
