@@ -63,13 +63,14 @@ std::optional<double> SignalSummary::Mean() const {
 MonitorOutcome SignalMonitor::Run(const MonitorSettings& settings, const SampleSink& sink) {
   m_outcome = MonitorOutcome{};
   m_openSpeed.reset();
-  m_startMs = m_clock.NowMs();
-  m_lastAnswerMs = {m_startMs, m_startMs};
   struct CloseOnExit {
     SignalMonitor& monitor;
     ~CloseOnExit() { monitor.CloseIfOpen(); }
   } closeOnExit{*this};
   try {
+    // Even the first look at the clock ends it when stopped before it began.
+    m_startMs = m_clock.NowMs();
+    m_lastAnswerMs = {m_startMs, m_startMs};
     Find(sink);
     if (m_outcome.end != MonitorEnd::NoRadio) Rounds(settings, sink);
   } catch (const OperationCancelled&) {

@@ -6,6 +6,7 @@
 #include "ui/find_radios_dlg.h"
 #include "ui/init_radio_dlg.h"
 #include "ui/poll_dlg.h"
+#include "ui/signal_monitor_dlg.h"
 #include "ui/templates/templates.h"
 #include "ui/text_export.h"
 
@@ -67,6 +68,7 @@ bool CConfiguratorDlg::InitDialog() {
 void CConfiguratorDlg::AppendExtraSystemItems(Toolkit& toolkit, WindowHandle dialog) {
   toolkit.AppendSystemMenuItem(dialog, kSystemMenuSaveWireLog, "Save &Wire Log...", true);
   toolkit.AppendSystemMenuItem(dialog, kSystemMenuFindRadios, "&Find Radios...", false);
+  toolkit.AppendSystemMenuItem(dialog, kSystemMenuSignalMonitor, "Si&gnal Monitor...", false);
 }
 
 void CConfiguratorDlg::ApplyTechnology() {
@@ -129,6 +131,9 @@ bool CConfiguratorDlg::OnCommand(const Command& command) {
         case kSystemMenuFindRadios:
           FindRadios();
           return true;
+        case kSystemMenuSignalMonitor:
+          OpenSignalMonitor();
+          return true;
       }
       return false;
     case CommandKind::Timer:
@@ -189,6 +194,11 @@ void CConfiguratorDlg::FindRadios() {
       break;
     }
   }
+}
+
+void CConfiguratorDlg::OpenSignalMonitor() {
+  CSignalMonitorDlg monitor(m_services, m_services.toolkit.ComboText(Handle(), kComPortList), this);
+  monitor.DoModal();
 }
 
 CAboutDlg::CAboutDlg(Toolkit& toolkit) : CDialog(toolkit, AboutDialogTemplate()) {}

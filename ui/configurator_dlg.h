@@ -45,6 +45,7 @@ class CConfiguratorDlg : public CDialog {
   void ShowAbout();
   void SaveWireLog();
   void FindRadios();
+  void OpenSignalMonitor();
 
   DialogServices& m_services;
   std::unique_ptr<CRadioPort> m_port;

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "port/cancellation.h"
 #include "tests/support/fake_radio.h"
 
 namespace zorveth::testing {
@@ -206,6 +207,15 @@ TEST_F(SignalMonitorTest, ADeviceThatGoesAwayOrNoRadioAtAllEndsIt) {
   EXPECT_EQ(outcome.end, MonitorEnd::NoRadio);
   ASSERT_EQ(samples.size(), 2u);
   EXPECT_FALSE(samples[0].value || samples[1].value);
+}
+
+TEST_F(SignalMonitorTest, AStopBeforeTheFirstSampleSendsNothing) {
+  CancellationToken token;
+  token.Cancel();
+  CancellableClock cancellable(clock, token);
+  SignalMonitor monitor(port, cancellable, 3);
+  EXPECT_EQ(monitor.Run({}, [](const SignalSample&) {}).end, MonitorEnd::Interrupted);
+  EXPECT_EQ(port.Written(), "");
 }
 
 TEST(SignalSummaryTest, CountsLostSamplesAndKeepsMinMeanMax) {

@@ -20,10 +20,11 @@ TEST_F(MainDialogTest, StartsWithVorlithChannel67Baud19200AndTheSavedPort) {
     EXPECT_EQ(main.Entries(kComPortList), (Lines{"COM1", "COM3"}));
     EXPECT_EQ(main.Text(kComPortList), "COM3");
     EXPECT_TRUE(main.Enabled());
-    EXPECT_EQ(
-        main.SystemMenuItems(),
-        (std::vector<std::pair<int, std::string>>{
-            {0x10, "&About Zorveth..."}, {0x20, "Save &Wire Log..."}, {0x30, "&Find Radios..."}}));
+    EXPECT_EQ(main.SystemMenuItems(),
+              (std::vector<std::pair<int, std::string>>{{0x10, "&About Zorveth..."},
+                                                        {0x20, "Save &Wire Log..."},
+                                                        {0x30, "&Find Radios..."},
+                                                        {0x60, "Si&gnal Monitor..."}}));
     ASSERT_NE(main.Icon(), nullptr);
     EXPECT_EQ(main.Icon()->id, 136);
   });

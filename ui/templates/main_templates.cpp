@@ -83,7 +83,8 @@ const DialogTemplate* FindDialogTemplate(int id) {
   for (const DialogTemplate* dialog :
        {&MainDialogTemplate(), &AboutDialogTemplate(), &PollDialogTemplate(),
         &InitRadioDialogTemplate(), &InitWarningDialogTemplate(), &ClientWarningPaneTemplate(),
-        &ServerWarningPaneTemplate(), &AdvancedDialogTemplate(), &FindRadiosDialogTemplate()}) {
+        &ServerWarningPaneTemplate(), &AdvancedDialogTemplate(), &FindRadiosDialogTemplate(),
+        &SignalMonitorDialogTemplate()}) {
     if (dialog->id == id) return dialog;
   }
   return nullptr;
