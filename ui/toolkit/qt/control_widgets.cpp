@@ -60,7 +60,12 @@ QWidget* CreateStaticText(const ControlTemplate& control, QWidget* parent) {
   if (Has(control, control_style::kLargeText)) {
     // Read at arm's length: three times the dialog's font, bold.
     QFont large = label->font();
-    large.setPointSizeF(large.pointSizeF() * 3);
+    // The dialog font may be sized in pixels (its point size then is -1).
+    if (large.pixelSize() > 0) {
+      large.setPixelSize(large.pixelSize() * 3);
+    } else {
+      large.setPointSizeF(large.pointSizeF() * 3);
+    }
     large.setBold(true);
     label->setFont(large);
   }
