@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/monitor_bench.h"
 #include "bench/operation_timer.h"
 #include "bench/quiet_feedback.h"
 #include "bench/scan_bench.h"
@@ -203,7 +204,8 @@ void StartUpTable(const std::filesystem::path& workDir) {
 }  // namespace zorveth::bench
 
 // With "trace" as its argument only the cost of tracing is measured, with
-// "scan" only the scan of many ports at once.
+// "scan" only the scan of many ports at once, with "monitor" only the
+// signal monitor.
 int main(int argc, char** argv) {
   const std::string only = argc > 1 ? argv[1] : "";
   namespace fs = std::filesystem;
@@ -224,6 +226,9 @@ int main(int argc, char** argv) {
     zorveth::bench::TraceCostTable(zorveth::bench::g_portsDir, home);
   }
   if (only.empty() || only == "scan") zorveth::bench::ScanTable(zorveth::bench::g_portsDir);
+  if (only.empty() || only == "monitor") {
+    zorveth::bench::MonitorTable(zorveth::bench::g_portsDir);
+  }
   fs::remove_all(home);
   return 0;
 }
