@@ -65,6 +65,15 @@ bool SignalCycle(RadioConfig& radio, const std::string& value) {
   return true;
 }
 
+// "250" (milliseconds), or "query": how often the cycle moves on.
+bool SignalStep(RadioConfig& radio, const std::string& value) {
+  std::optional<std::uint64_t> step =
+      value == "query" ? std::optional<std::uint64_t>(0) : ParseUnsigned(value, 3600000);
+  if (!step || (*step == 0 && value != "query")) return false;
+  radio.signalStepMs = static_cast<std::uint32_t>(*step);
+  return true;
+}
+
 struct RadioOption {
   bool takesValue;
   Setter set;
@@ -89,16 +98,7 @@ const std::map<std::string, RadioOption>& RadioOptions() {
        {true, Register(&RadioConfig::broadcastAttempts), "a number from 0 to 65535"}},
       {"signal", {true, Register(&RadioConfig::signalStrength), "a number from 0 to 65535"}},
       {"signal-cycle", {true, SignalCycle, "numbers from 0 to 65535 separated by commas"}},
-      {"signal-step",
-       {true,
-        [](RadioConfig& radio, const std::string& value) {
-          std::optional<std::uint64_t> step =
-              value == "query" ? std::optional<std::uint64_t>(0) : ParseUnsigned(value, 3600000);
-          if (!step || (*step == 0 && value != "query")) return false;
-          radio.signalStepMs = static_cast<std::uint32_t>(*step);
-          return true;
-        },
-        "milliseconds from 1 to 3600000, or query"}},
+      {"signal-step", {true, SignalStep, "milliseconds from 1 to 3600000, or query"}},
       {"revision", {true, Register(&RadioConfig::firmwareRevision), "a number from 0 to 65535"}},
       {"role",
        {true,
