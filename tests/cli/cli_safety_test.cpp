@@ -24,6 +24,16 @@ class CliSafety : public SimulatedLink {
   }
   // The radios' lines as they heard them, one string per write of the tool.
   std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+  // Waits (up to 10 s) until the radios have heard the text; true when they
+  // did.
+  bool WaitUntilSent(const std::string& text) {
+    const auto limit = std::chrono::steady_clock::now() + 10s;
+    while (ToolBytes().find(text) == std::string::npos &&
+           std::chrono::steady_clock::now() < limit) {
+      std::this_thread::sleep_for(1ms);
+    }
+    return ToolBytes().find(text) != std::string::npos;
+  }
 };
 
 TEST_F(CliSafety, MalformedOptionsAreRefusedBeforeAnythingIsSent) {
@@ -273,12 +283,7 @@ TEST_F(CliSafety, InterruptedScanLeavesTheRadioOutOfCommandModeAndSaysSo) {
   pair.server.faults.noQueryReplies = true;
   Serve();
   Background cli(dir.path(), {"scan", "--ports", "COM12"});
-  const auto limit = std::chrono::steady_clock::now() + 10s;
-  while (ToolBytes().find("ATC\r") == std::string::npos &&
-         std::chrono::steady_clock::now() < limit) {
-    std::this_thread::sleep_for(1ms);
-  }
-  ASSERT_NE(ToolBytes().find("ATC\r"), std::string::npos);
+  ASSERT_TRUE(WaitUntilSent("ATC\r"));
   const std::size_t sentBefore = ToolBytes().size();
   cli.Signal(SIGINT);
   EXPECT_EQ(cli.Wait(10s), 130);
@@ -296,13 +301,7 @@ TEST_F(CliSafety, InterruptedMonitorLeavesBothRadiosOutOfCommandModeWithASummary
   pair.client.faults.noQueryReplies = true;
   Serve();
   Background cli(dir.path(), {"monitor", "--port", "COM12"});
-  const std::string clientSample = "+C\rATS\r";
-  const auto limit = std::chrono::steady_clock::now() + 10s;
-  while (ToolBytes().find(clientSample) == std::string::npos &&
-         std::chrono::steady_clock::now() < limit) {
-    std::this_thread::sleep_for(1ms);
-  }
-  ASSERT_NE(ToolBytes().find(clientSample), std::string::npos);
+  ASSERT_TRUE(WaitUntilSent("+C\rATS\r"));
   const std::size_t sentBefore = ToolBytes().size();
   cli.Signal(SIGINT);
   EXPECT_EQ(cli.Wait(10s), 130);
