@@ -90,8 +90,9 @@ void CSignalMonitorDlg::Start() {
   EnableButtons(true);
   GetToolkit().SetControlText(Handle(), kSignalMonitorStatus,
                               "Looking for both radios on " + m_port + "...");
-  Refresh();
+  // The timer first: a sampling that has already ended stops it.
   GetToolkit().StartTimer(Handle(), kRefreshTimer, kRefreshMs);
+  Refresh();
 }
 
 void CSignalMonitorDlg::Stop() {

@@ -57,15 +57,15 @@ TEST_F(CliMonitor, ASwitchedOffClientIsMarkedWhileTheServersValuesGoOn) {
   pair.server.signalStepMs = 0;
   pair.client.powered = false;
   Serve();
-  CliResult run = Cli("monitor --port COM12 --count 3");  // a pipe: lines as with csv
+  // Two rounds, some 4 s: well inside the 10 s a silent radio is given.
+  CliResult run = Cli("monitor --port COM12 --count 2");  // a pipe: lines as with csv
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(RolesAndValues(run.out), (std::vector<std::string>{"Server,80", "Client,", "Server,75",
-                                                               "Client,", "Server,80", "Client,"}));
-  EXPECT_NE(run.err.find("Client: 3 samples, 3 lost\n"), std::string::npos) << run.err;
+  EXPECT_EQ(RolesAndValues(run.out),
+            (std::vector<std::string>{"Server,80", "Client,", "Server,75", "Client,"}));
+  EXPECT_NE(run.err.find("Client: 2 samples, 2 lost\n"), std::string::npos) << run.err;
   // Looked for at every speed once, then at the Server's: three escapes each.
   EXPECT_EQ(ToolBytes(9600), "+C\r+C\r+C\r");
-  EXPECT_EQ(ToolBytes(19200),
-            "+S\rATS\rATE\r+C\r+C\r+C\r" + Repeat("+S\rATS\rATE\r+C\r+C\r+C\r", 2));
+  EXPECT_EQ(ToolBytes(19200), Repeat("+S\rATS\rATE\r+C\r+C\r+C\r", 2));
 }
 
 TEST_F(CliMonitor, NoRadioOrABadOptionSaysSo) {

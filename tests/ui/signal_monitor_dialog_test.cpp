@@ -65,8 +65,8 @@ TEST_F(SignalMonitorDialogTest, StartSamplesBothRadiosIntoThePlotAndSavesThemAsC
   MonitorWith([&](HeadlessDialog& monitor) {
     EXPECT_FALSE(monitor.Enabled(kSignalMonitorStop));
     EXPECT_FALSE(monitor.Enabled(kSignalMonitorSaveData));
+    // On the fake clock the three rounds may be over before Start returns.
     ASSERT_TRUE(monitor.Click(kSignalMonitorStart));
-    EXPECT_FALSE(monitor.Enabled(kSignalMonitorStart));
     ASSERT_TRUE(RefreshUntilDone(monitor));
     const std::vector<PlotSeries> plot = monitor.Plot(kSignalMonitorPlot);
     ASSERT_EQ(plot.size(), 2u);
