@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bench/apply_bench.h"
+#include "bench/monitor_bench.h"
 #include "bench/operation_timer.h"
 #include "bench/quiet_feedback.h"
 #include "bench/scan_bench.h"
@@ -204,7 +205,8 @@ void StartUpTable(const std::filesystem::path& workDir) {
 }  // namespace zorveth::bench
 
 // With "trace" as its argument only the cost of tracing is measured, with
-// "scan" only the scan of many ports at once, with "apply" only apply.
+// "scan" only the scan of many ports at once, with "apply" only apply, with
+// "monitor" only the signal monitor.
 int main(int argc, char** argv) {
   const std::string only = argc > 1 ? argv[1] : "";
   namespace fs = std::filesystem;
@@ -226,6 +228,9 @@ int main(int argc, char** argv) {
   }
   if (only.empty() || only == "scan") zorveth::bench::ScanTable(zorveth::bench::g_portsDir);
   if (only.empty() || only == "apply") zorveth::bench::ApplyTable(zorveth::bench::g_portsDir);
+  if (only.empty() || only == "monitor") {
+    zorveth::bench::MonitorTable(zorveth::bench::g_portsDir);
+  }
   fs::remove_all(home);
   return 0;
 }

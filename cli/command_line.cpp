@@ -18,6 +18,8 @@ const Command kCommands[] = {
     {"ports", "list the serial ports as the dialog lists them", zorveth::cli::RunPorts},
     {"poll", "read the settings of the Server, the Client or both", zorveth::cli::RunPoll},
     {"scan", "look for radios on every port at every speed at once", zorveth::cli::RunScan},
+    {"monitor", "show both radios' signal strength live, to aim the antennas",
+     zorveth::cli::RunMonitor},
     {"configure", "write new link settings to the Client and then the Server",
      zorveth::cli::RunConfigure},
     {"init", "give the one radio switched on a role and the link settings", zorveth::cli::RunInit},

@@ -14,6 +14,7 @@ int RunInit(const Arguments& args);
 int RunScan(const Arguments& args);
 int RunProfile(const Arguments& args);
 int RunApply(const Arguments& args);
+int RunMonitor(const Arguments& args);
 
 // The whole command line after the program's name: the subcommand and its
 // arguments. Returns the exit status.

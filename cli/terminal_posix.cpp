@@ -8,4 +8,8 @@ bool StderrIsTerminal() {
   return isatty(STDERR_FILENO) == 1;
 }
 
+bool StdoutIsTerminal() {
+  return isatty(STDOUT_FILENO) == 1;
+}
+
 }  // namespace zorveth

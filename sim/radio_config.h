@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zorveth::sim {
 
@@ -35,6 +36,11 @@ struct RadioConfig {
   std::uint16_t systemId = 111;
   std::uint16_t broadcastAttempts = 4;
   std::uint16_t signalStrength = 87;
+  // When not empty, register S takes these values in turn, a new one every
+  // signalStepMs of the simulator's time (0: a new one for every query of
+  // S answered), so the signal monitor has something to show.
+  std::vector<std::uint16_t> signalCycle;
+  std::uint32_t signalStepMs = 1000;
   std::uint16_t firmwareRevision = 204;
   std::uint32_t replyDelayMs = 2;
   RadioFaults faults;

@@ -95,6 +95,15 @@ std::string RadioPair::Prompt(const RadioState& radio) const {
   return std::string(faults.partialPrompt ? kPartialPrompt : kPrompt);
 }
 
+std::uint16_t RadioPair::QueryValue(RadioState& radio, const std::string& name,
+                                    std::uint64_t timeUs) {
+  const std::vector<std::uint16_t>& cycle = radio.config.signalCycle;
+  if (name != "S" || cycle.empty()) return *RegisterValue(radio.config, name);
+  const std::uint32_t step = radio.config.signalStepMs;
+  const std::uint64_t index = step == 0 ? radio.signalQueries++ : timeUs / 1000 / step;
+  return cycle[index % cycle.size()];
+}
+
 std::string RadioPair::ApplyWrite(RadioState& radio, const WriteValues& values) {
   std::string status = radio.config.faults.writeReply.value_or(std::string(kWriteSuccessful));
   // A radio that reports anything but success keeps its old settings.
@@ -134,7 +143,7 @@ void RadioPair::HandleLine(RadioState& radio, int slot, std::uint64_t timeUs) {
       reply = echo;
       if (!faults.noQueryReplies) {
         reply += faults.queryReply.value_or(
-            std::to_string(*RegisterValue(radio.config, command.registerName)) +
+            std::to_string(QueryValue(radio, command.registerName, timeUs)) +
             std::string(kLineEnd));
       }
       break;

@@ -58,12 +58,15 @@ class RadioPair {
     bool lineOverflow = false;
     std::optional<std::uint32_t> pendingSpeed;
     std::uint64_t lastDueUs = 0;
+    std::uint64_t signalQueries = 0;  // queries of S answered, for a cycle per query
   };
 
   void Hear(RadioState& radio, int slot, char byte, std::uint64_t timeUs);
   void HandleLine(RadioState& radio, int slot, std::uint64_t timeUs);
   // Takes the settings of a configuration or initialization line, unless
   // the radio is set to refuse it; returns the status line it answers.
+  // The value a query of the register gets now.
+  std::uint16_t QueryValue(RadioState& radio, const std::string& name, std::uint64_t timeUs);
   std::string ApplyWrite(RadioState& radio, const WriteValues& values);
   void EnterCommandMode(RadioState& radio, int slot, std::uint64_t timeUs);
   std::string Prompt(const RadioState& radio) const;

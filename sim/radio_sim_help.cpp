@@ -33,6 +33,10 @@ Radio options, each for --server-... (the radio that starts as Server) or
   system-id N               register ID (default 111)
   broadcast-attempts N      register BA (default 4)
   signal N                  register S (default 87)
+  signal-cycle LIST         register S takes the values of LIST (e.g. 80,75,90)
+                            in turn, a new one every second
+  signal-step MS|query      with signal-cycle: a new value every MS milliseconds,
+                            or for every query of S answered
   revision N                register REV (default 204)
   role server|client        role, register M (defaults: server, client)
   off                       switched off: hears nothing, says nothing
@@ -53,6 +57,7 @@ Numbers are decimal; registers take 0 to 65535. Options may also be written
 Examples:
   radio-sim --client-speed 9600 --log /tmp/line.log
   radio-sim --link COM3 --server-no-prompt --exit-after-seconds 30
+  radio-sim --link COM9 --server-signal-cycle 60,70,80,90,80,70 --client-signal-cycle 50,55
   radio-sim --client-write-reply 'Timed out\n\r' --state /tmp/radios.state
 )";
 }

@@ -49,6 +49,31 @@ Setter Text(std::optional<std::string> RadioFaults::*field) {
   };
 }
 
+// "80,75,90": the values register S cycles through.
+bool SignalCycle(RadioConfig& radio, const std::string& value) {
+  std::vector<std::uint16_t> cycle;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = value.find(',', start);
+    std::optional<std::uint64_t> number = ParseUnsigned(value.substr(start, comma - start), 0xFFFF);
+    if (!number || cycle.size() == 10000) return false;
+    cycle.push_back(static_cast<std::uint16_t>(*number));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  radio.signalCycle = std::move(cycle);
+  return true;
+}
+
+// "250" (milliseconds), or "query": how often the cycle moves on.
+bool SignalStep(RadioConfig& radio, const std::string& value) {
+  std::optional<std::uint64_t> step =
+      value == "query" ? std::optional<std::uint64_t>(0) : ParseUnsigned(value, 3600000);
+  if (!step || (*step == 0 && value != "query")) return false;
+  radio.signalStepMs = static_cast<std::uint32_t>(*step);
+  return true;
+}
+
 struct RadioOption {
   bool takesValue;
   Setter set;
@@ -72,6 +97,8 @@ const std::map<std::string, RadioOption>& RadioOptions() {
       {"broadcast-attempts",
        {true, Register(&RadioConfig::broadcastAttempts), "a number from 0 to 65535"}},
       {"signal", {true, Register(&RadioConfig::signalStrength), "a number from 0 to 65535"}},
+      {"signal-cycle", {true, SignalCycle, "numbers from 0 to 65535 separated by commas"}},
+      {"signal-step", {true, SignalStep, "milliseconds from 1 to 3600000, or query"}},
       {"revision", {true, Register(&RadioConfig::firmwareRevision), "a number from 0 to 65535"}},
       {"role",
        {true,

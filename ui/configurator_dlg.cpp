@@ -7,6 +7,7 @@
 #include "ui/init_radio_dlg.h"
 #include "ui/poll_dlg.h"
 #include "ui/profile_dlg.h"
+#include "ui/signal_monitor_dlg.h"
 #include "ui/templates/templates.h"
 #include "ui/text_export.h"
 
@@ -70,6 +71,7 @@ void CConfiguratorDlg::AppendExtraSystemItems(Toolkit& toolkit, WindowHandle dia
   toolkit.AppendSystemMenuItem(dialog, kSystemMenuFindRadios, "&Find Radios...", false);
   toolkit.AppendSystemMenuItem(dialog, kSystemMenuSaveProfile, "Save &Profile...", false);
   toolkit.AppendSystemMenuItem(dialog, kSystemMenuApplyProfile, "Appl&y Profile...", false);
+  toolkit.AppendSystemMenuItem(dialog, kSystemMenuSignalMonitor, "Si&gnal Monitor...", false);
 }
 
 void CConfiguratorDlg::ApplyTechnology() {
@@ -86,6 +88,34 @@ void CConfiguratorDlg::ApplyTechnology() {
   Select(kChannelList, std::string(DefaultChannel(technology)));
   Select(kNewBaudRateList,
          technology == kVorlithTechnology ? std::string(kDefaultNewBaudRate) : kUnlistedBaudRate);
+}
+
+// The window menu's items: About and the extras.
+bool CConfiguratorDlg::OnSystemCommand(int id) {
+  // The platform keeps its own bits in the low four.
+  switch (id & kSystemCommandMask) {
+    case kSystemMenuAbout:
+      ShowAbout();
+      return true;
+    case kSystemMenuSaveWireLog:
+      SaveWireLog();
+      return true;
+    case kSystemMenuFindRadios:
+      FindRadios();
+      return true;
+    case kSystemMenuSaveProfile:
+      SaveProfileOfPair(*this, m_services, *m_port,
+                        m_services.toolkit.ComboText(Handle(), kComPortList));
+      return true;
+    case kSystemMenuApplyProfile:
+      ApplyProfileToPair(*this, m_services, *m_port,
+                         m_services.toolkit.ComboText(Handle(), kComPortList));
+      return true;
+    case kSystemMenuSignalMonitor:
+      OpenSignalMonitor();
+      return true;
+  }
+  return false;
 }
 
 bool CConfiguratorDlg::OnCommand(const Command& command) {
@@ -121,27 +151,7 @@ bool CConfiguratorDlg::OnCommand(const Command& command) {
       }
       return false;
     case CommandKind::SystemCommand:
-      // The platform keeps its own bits in the low four.
-      switch (command.id & kSystemCommandMask) {
-        case kSystemMenuAbout:
-          ShowAbout();
-          return true;
-        case kSystemMenuSaveWireLog:
-          SaveWireLog();
-          return true;
-        case kSystemMenuFindRadios:
-          FindRadios();
-          return true;
-        case kSystemMenuSaveProfile:
-          SaveProfileOfPair(*this, m_services, *m_port,
-                            m_services.toolkit.ComboText(Handle(), kComPortList));
-          return true;
-        case kSystemMenuApplyProfile:
-          ApplyProfileToPair(*this, m_services, *m_port,
-                             m_services.toolkit.ComboText(Handle(), kComPortList));
-          return true;
-      }
-      return false;
+      return OnSystemCommand(command.id);
     case CommandKind::Timer:
       return false;
   }
@@ -200,6 +210,11 @@ void CConfiguratorDlg::FindRadios() {
       break;
     }
   }
+}
+
+void CConfiguratorDlg::OpenSignalMonitor() {
+  CSignalMonitorDlg monitor(m_services, m_services.toolkit.ComboText(Handle(), kComPortList), this);
+  monitor.DoModal();
 }
 
 CAboutDlg::CAboutDlg(Toolkit& toolkit) : CDialog(toolkit, AboutDialogTemplate()) {}

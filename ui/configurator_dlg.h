@@ -45,6 +45,8 @@ class CConfiguratorDlg : public CDialog {
   void ShowAbout();
   void SaveWireLog();
   void FindRadios();
+  bool OnSystemCommand(int id);
+  void OpenSignalMonitor();
 
   DialogServices& m_services;
   std::unique_ptr<CRadioPort> m_port;

@@ -9,6 +9,7 @@
 #include "settings/advanced_settings.h"
 #include "trace/wire_log.h"
 #include "ui/radio_search.h"
+#include "ui/signal_sampling.h"
 #include "ui/toolkit/toolkit.h"
 
 namespace zorveth::ui {
@@ -46,6 +47,9 @@ struct DialogServices {
   // list's entries). Unset, or returning nullptr: nothing is searched.
   std::function<std::unique_ptr<RadioSearch>(const std::vector<std::string>& ports)>
       startRadioSearch;
+  // Starts the sampling of "Signal Monitor..." on the port as the user
+  // chose it. Unset: on a port of createPort, waiting on the system clock.
+  std::function<std::unique_ptr<SignalSampling>(const std::string& port)> startSignalMonitor;
   // Told the name of each radio operation as it starts ("poll both",
   // "configure", "init client"), so the wire log can head its entries.
   std::function<void(const std::string&)> operationStarted = [](const std::string&) {};

@@ -27,6 +27,16 @@ class CliSafety : public SimulatedLink {
   }
   // The radios' lines as they heard them, one string per write of the tool.
   std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+  // Waits (up to 10 s) until the radios have heard the text; true when they
+  // did.
+  bool WaitUntilSent(const std::string& text) {
+    const auto limit = std::chrono::steady_clock::now() + 10s;
+    while (ToolBytes().find(text) == std::string::npos &&
+           std::chrono::steady_clock::now() < limit) {
+      std::this_thread::sleep_for(1ms);
+    }
+    return ToolBytes().find(text) != std::string::npos;
+  }
 };
 
 TEST_F(CliSafety, MalformedOptionsAreRefusedBeforeAnythingIsSent) {
@@ -297,12 +307,7 @@ TEST_F(CliSafety, InterruptedScanLeavesTheRadioOutOfCommandModeAndSaysSo) {
   pair.server.faults.noQueryReplies = true;
   Serve();
   Background cli(dir.path(), {"scan", "--ports", "COM12"});
-  const auto limit = std::chrono::steady_clock::now() + 10s;
-  while (ToolBytes().find("ATC\r") == std::string::npos &&
-         std::chrono::steady_clock::now() < limit) {
-    std::this_thread::sleep_for(1ms);
-  }
-  ASSERT_NE(ToolBytes().find("ATC\r"), std::string::npos);
+  ASSERT_TRUE(WaitUntilSent("ATC\r"));
   const std::size_t sentBefore = ToolBytes().size();
   cli.Signal(SIGINT);
   EXPECT_EQ(cli.Wait(10s), 130);
@@ -312,6 +317,32 @@ TEST_F(CliSafety, InterruptedScanLeavesTheRadioOutOfCommandModeAndSaysSo) {
   const std::string out = cli.Out();  // "COM12 (pts/N)  interrupted"
   EXPECT_TRUE(out.starts_with("COM12 ") && out.ends_with("  interrupted\n")) << out;
   EXPECT_EQ(cli.Err(), "Interrupted\n");
+}
+
+TEST_F(CliSafety, InterruptedMonitorLeavesBothRadiosOutOfCommandModeWithASummary) {
+  // The Client answers its escape but not ATS: the monitor is interrupted
+  // while the Client is in command mode, between its query attempts.
+  pair.client.faults.noQueryReplies = true;
+  Serve();
+  Background cli(dir.path(), {"monitor", "--port", "COM12"});
+  ASSERT_TRUE(WaitUntilSent("+C\rATS\r"));
+  const std::size_t sentBefore = ToolBytes().size();
+  cli.Signal(SIGINT);
+  EXPECT_EQ(cli.Wait(10s), 130);
+  const std::string after = ToolBytes().substr(sentBefore);
+  EXPECT_EQ(after.find("ATE\r"), after.size() - 4) << after;
+  EXPECT_FALSE(server->InCommandMode(sim::kServerSlot));
+  EXPECT_FALSE(server->InCommandMode(sim::kClientSlot));
+  const std::string err = cli.Err();
+  EXPECT_EQ(FirstLine(err), "Interrupted") << err;
+  EXPECT_NE(err.find("  the Client was sent ATE to leave command mode and confirmed it\n"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(err.find("\nServer: 1 sample, 0 lost, min 87, mean 87.0, max 87\n"), std::string::npos)
+      << err;
+  EXPECT_NE(err.find("\nClient: 0 samples, 0 lost\n"), std::string::npos) << err;
+  EXPECT_TRUE(cli.Out().starts_with("time,role,signalStrength\n")) << cli.Out();
+  EXPECT_NE(cli.Out().find(",Server,87\n"), std::string::npos) << cli.Out();
 }
 
 }  // namespace

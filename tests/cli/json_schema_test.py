@@ -65,6 +65,37 @@ def run_cli(env, args, interrupt_when=None, sim=None):
     return out, err, process.returncode
 
 
+def check_monitor(env, validator, sims):
+    """monitor prints one document per line: every one is checked, and the
+    last must be the summary."""
+    failures = []
+    cases = [
+        ("monitor", ["--port", "COM12", "--count", "2"], 0, None, None, "completed"),
+        ("monitor without a Client", ["--port", "COM15", "--count", "1"], 0, None, None,
+         "completed"),
+        ("monitor without a radio", ["--port", "COM17"], 1, None, None, "no radio"),
+        ("monitor interrupted", ["--port", "COM12"], 130, "+C\rATS\r", 12, "interrupted"),
+    ]
+    for what, args, status, when, sim, ending in cases:
+        out, err, code = run_cli(env, ["monitor"] + args + ["--format", "json"], when,
+                                 sims.get(sim))
+        problems = [] if code == status else [f"exit status {code}, not {status}"]
+        try:
+            documents = [json.loads(line) for line in out.splitlines()]
+        except json.JSONDecodeError as error:
+            failures.append(f"{what}: a line is no JSON document ({error}): {out!r} {err!r}")
+            continue
+        for number, document in enumerate(documents):
+            problems += [f"line {number + 1}: {'/'.join(map(str, e.absolute_path))}: {e.message}"
+                         for e in validator.iter_errors(document)]
+        last = documents[-1] if documents else {}
+        if last.get("kind") != "summary" or last.get("ending") != ending:
+            problems.append(f"the last line is {last!r}")
+        failures += [f"{what}: {problem}" for problem in problems]
+        print(f"{'FAIL' if problems else 'ok  '} {what}")
+    return failures
+
+
 def main():
     with open(SCHEMA, encoding="utf-8") as file:
         schema = json.load(file)
@@ -174,6 +205,7 @@ def main():
                 problems.append(f"command is {document.get('command')!r}")
             failures += [f"{what}: {problem}" for problem in problems]
             print(f"{'FAIL' if problems else 'ok  '} {what}")
+        failures += check_monitor(env, validator, sims)
         for simulator in sims.values():
             simulator.stop()
 

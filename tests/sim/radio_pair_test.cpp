@@ -143,6 +143,31 @@ TEST(RadioPairQuery, EveryRegisterIsEchoedAndAnsweredInDecimal) {
   EXPECT_EQ(line.Send("ATM\r"), "ATM\n\r2\n\r");
 }
 
+TEST(RadioPairQuery, ASignalCycleGoesRoundByTimeOrByQuery) {
+  struct Case {
+    std::uint32_t stepMs;
+    std::vector<std::string> replies;  // one query a second (ModelLine's pace)
+  };
+  const std::vector<Case> cases = {
+      {1000, {"90", "80", "75", "90"}},  // the queries come at 2 s, 3 s, 4 s, 5 s
+      {2000, {"75", "75", "90", "90"}},
+      {0, {"80", "75", "90", "80"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stepMs);
+    PairConfig config = DefaultPairConfig();
+    config.server.signalCycle = {80, 75, 90};
+    config.server.signalStepMs = c.stepMs;
+    ModelLine line(config);
+    line.Send("+S\r");
+    for (const std::string& value : c.replies) {
+      EXPECT_EQ(line.Send("ATS\r"), "ATS\n\r" + value + "\n\r");
+    }
+    // Only S cycles.
+    EXPECT_EQ(line.Send("ATC\r"), "ATC\n\r67\n\r");
+  }
+}
+
 TEST(RadioPairQuery, UnknownCommandsAreEchoedAndRefused) {
   ModelLine line;
   line.Send("+S\r");

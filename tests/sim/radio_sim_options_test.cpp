@@ -74,6 +74,11 @@ TEST(RadioSimOptions, BadOptionsGiveOneReadableLine) {
       {"--client-off=1"},
       {"--client-write-reply", "bad \\q escape"},
       {"--log", ""},
+      {"--server-signal-cycle", "80,,90"},
+      {"--server-signal-cycle", "80,65536"},
+      {"--server-signal-cycle", ""},
+      {"--client-signal-step", "0"},
+      {"--client-signal-step", "often"},
   };
   for (const auto& args : bad) {
     RadioSimOptions options;
@@ -82,6 +87,17 @@ TEST(RadioSimOptions, BadOptionsGiveOneReadableLine) {
     EXPECT_FALSE(error.empty()) << args[0];
     EXPECT_EQ(error.find('\n'), std::string::npos) << error;
   }
+}
+
+TEST(RadioSimOptions, SignalCycleAndItsStep) {
+  RadioSimOptions options;
+  ASSERT_TRUE(Parse({"--server-signal-cycle", "80,75,90", "--client-signal-cycle=5",
+                     "--client-signal-step", "query", "--server-signal-step", "250"},
+                    &options));
+  EXPECT_EQ(options.pair.server.signalCycle, (std::vector<std::uint16_t>{80, 75, 90}));
+  EXPECT_EQ(options.pair.server.signalStepMs, 250u);
+  EXPECT_EQ(options.pair.client.signalCycle, (std::vector<std::uint16_t>{5}));
+  EXPECT_EQ(options.pair.client.signalStepMs, 0u);
 }
 
 TEST(RadioSimOptions, ReplyTextEscapes) {
@@ -107,6 +123,8 @@ TEST(RadioSimOptions, HelpNamesEveryOption) {
                            "system-id N",
                            "broadcast-attempts N",
                            "signal N",
+                           "signal-cycle LIST",
+                           "signal-step MS|query",
                            "revision N",
                            "role server|client",
                            "off",

@@ -25,7 +25,8 @@ TEST_F(MainDialogTest, StartsWithVorlithChannel67Baud19200AndTheSavedPort) {
                                                         {0x20, "Save &Wire Log..."},
                                                         {0x30, "&Find Radios..."},
                                                         {0x40, "Save &Profile..."},
-                                                        {0x50, "Appl&y Profile..."}}));
+                                                        {0x50, "Appl&y Profile..."},
+                                                        {0x60, "Si&gnal Monitor..."}}));
     ASSERT_NE(main.Icon(), nullptr);
     EXPECT_EQ(main.Icon()->id, 136);
   });

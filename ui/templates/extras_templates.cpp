@@ -35,12 +35,38 @@ DialogTemplate BuildListWindow(const ListWindow& w) {
   return d;
 }
 
+DialogTemplate BuildSignalMonitorDialog() {
+  DialogTemplate d = Dialog(kSignalMonitorDialogId, "Signal Monitor", 400, 212, kModalDialog);
+  d.controls = {
+      Control(ControlKind::StaticText, kSignalMonitorStatus, "", 7, 7, 386, 10, 0),
+      Control(ControlKind::Plot, kSignalMonitorPlot, "", 7, 20, 276, 164, 0),
+      Control(ControlKind::StaticText, -1, "Server", 291, 20, 102, 9, 0),
+      Control(ControlKind::StaticText, kSignalMonitorServerValue, "--", 291, 30, 102, 30,
+              kLargeText),
+      Control(ControlKind::StaticText, kSignalMonitorServerRange, "", 291, 62, 102, 9, 0),
+      Control(ControlKind::StaticText, -1, "Client", 291, 104, 102, 9, 0),
+      Control(ControlKind::StaticText, kSignalMonitorClientValue, "--", 291, 114, 102, 30,
+              kLargeText),
+      Control(ControlKind::StaticText, kSignalMonitorClientRange, "", 291, 146, 102, 9, 0),
+      Button(kSignalMonitorStart, "&Start", 7, 191, 50, 14, kDefaultButton),
+      Button(kSignalMonitorStop, "S&top", 62, 191, 50, 14),
+      Button(kSignalMonitorSaveData, "Save &Data...", 117, 191, 60, 14),
+      Button(kIdCancel, "Close", 343, 191, 50, 14),
+  };
+  return d;
+}
+
 }  // namespace
 
 const DialogTemplate& ApplyProfileDialogTemplate() {
   static const DialogTemplate dialog =
       BuildListWindow({kApplyProfileDialogId, "Apply Profile", 260, 150, kApplyProfileText,
                        kApplyProfileList, kApplyProfileButton, "&Apply"});
+  return dialog;
+}
+
+const DialogTemplate& SignalMonitorDialogTemplate() {
+  static const DialogTemplate dialog = BuildSignalMonitorDialog();
   return dialog;
 }
 

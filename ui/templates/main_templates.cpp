@@ -84,7 +84,7 @@ const DialogTemplate* FindDialogTemplate(int id) {
        {&MainDialogTemplate(), &AboutDialogTemplate(), &PollDialogTemplate(),
         &InitRadioDialogTemplate(), &InitWarningDialogTemplate(), &ClientWarningPaneTemplate(),
         &ServerWarningPaneTemplate(), &AdvancedDialogTemplate(), &FindRadiosDialogTemplate(),
-        &ApplyProfileDialogTemplate()}) {
+        &ApplyProfileDialogTemplate(), &SignalMonitorDialogTemplate()}) {
     if (dialog->id == id) return dialog;
   }
   return nullptr;

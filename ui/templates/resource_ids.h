@@ -53,6 +53,17 @@ inline constexpr int kFindRadiosList = 1101;
 inline constexpr int kApplyProfileText = 1120;
 inline constexpr int kApplyProfileList = 1121;
 inline constexpr int kApplyProfileButton = 1122;
+// Signal Monitor: what it is doing, the plot of both radios, each radio's
+// latest value (large) with its minimum and maximum, and the buttons.
+inline constexpr int kSignalMonitorStatus = 1140;
+inline constexpr int kSignalMonitorPlot = 1141;
+inline constexpr int kSignalMonitorServerValue = 1142;
+inline constexpr int kSignalMonitorClientValue = 1143;
+inline constexpr int kSignalMonitorServerRange = 1144;
+inline constexpr int kSignalMonitorClientRange = 1145;
+inline constexpr int kSignalMonitorStart = 1146;
+inline constexpr int kSignalMonitorStop = 1147;
+inline constexpr int kSignalMonitorSaveData = 1148;
 
 // Poll dialog.
 inline constexpr int kResultList = 1020;

@@ -24,6 +24,7 @@ enum class ControlKind {
   Edit,        // single-line edit field
   ComboBox,    // see kDropDown / kDropDownList
   ListBox,
+  Plot,  // lines of values over time with a scale (SetPlotSeries); no input
 };
 
 // Style flags of a control; combine with |.
@@ -46,6 +47,7 @@ inline constexpr std::uint32_t kBorder = 1u << 14;                // edit with a
 inline constexpr std::uint32_t kAutoHorizontalScroll = 1u << 15;  // edit scrolls as one types
 inline constexpr std::uint32_t kDisabled = 1u << 16;              // created disabled
 inline constexpr std::uint32_t kAutoRadio = 1u << 17;  // radio button checks itself on click
+inline constexpr std::uint32_t kLargeText = 1u << 18;  // static text in a large bold font
 }  // namespace control_style
 
 // Style flags of a dialog window.

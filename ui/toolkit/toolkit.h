@@ -72,6 +72,15 @@ struct SaveFileRequest {
   bool openExisting = false;
 };
 
+// One line of a plot control: its label (shown with its colour) and its
+// values, oldest first; a missing value is a gap in the line.
+struct PlotSeries {
+  std::string label;
+  std::vector<std::optional<double>> values;
+
+  friend bool operator==(const PlotSeries&, const PlotSeries&) = default;
+};
+
 // What a backend calls on the dialog object behind a window.
 class DialogEvents {
  public:
@@ -253,7 +262,28 @@ class Toolkit {
   virtual void ListSelect(WindowHandle dialog, int controlId, int index) = 0;
   // Scrolls the list as little as needed for line index to be in view.
   virtual void ListScrollIntoView(WindowHandle dialog, int controlId, int index) = 0;
+
+  // --- Plots -------------------------------------------------------------
+
+  // Sets line number `series` (0, 1, ...; the lines below it are added
+  // empty when missing) of a plot control, replacing what it had, and
+  // repaints it. The scale runs from 0 to the highest value shown, at least
+  // 100; the newest value is at the right edge.
+  virtual void SetPlotSeries(WindowHandle dialog, int controlId, int series,
+                             const PlotSeries& data) = 0;
 };
+
+// Where a plot puts its values, shared by every backend that draws one: the
+// top of the scale, its step between grid lines, and how many values the
+// width spans (at least kPlotMinimumSpan, so a few first values do not
+// stretch across it).
+inline constexpr std::size_t kPlotMinimumSpan = 60;
+struct PlotScale {
+  double top = 100;
+  double step = 25;
+  std::size_t span = kPlotMinimumSpan;
+};
+PlotScale ScaleOfPlot(const std::vector<PlotSeries>& series);
 
 // Combo select-by-prefix, shared by every backend: searches the entries
 // after startIndex to the end, then from the top back to startIndex, for the

@@ -16,14 +16,16 @@
 #include "ui/templates/templates.h"
 #include "ui/toolkit/qt/control_widgets.h"
 #include "ui/toolkit/qt/dialog_units.h"
+#include "ui/toolkit/qt/plot_widget.h"
 
 namespace zorveth::ui::qt {
 namespace {
 
 using testing::ScriptedDialog;
 
-const std::vector<int> kTopLevelIds = {kMainDialogId,      kAboutDialogId,       kPollDialogId,
-                                       kInitRadioDialogId, kInitWarningDialogId, kAdvancedDialogId};
+const std::vector<int> kTopLevelIds = {
+    kMainDialogId,        kAboutDialogId,    kPollDialogId,         kInitRadioDialogId,
+    kInitWarningDialogId, kAdvancedDialogId, kSignalMonitorDialogId};
 const std::vector<int> kPaneIds = {kClientWarningPaneId, kServerWarningPaneId};
 
 bool KindMatches(ControlKind kind, const QWidget* widget) {
@@ -45,6 +47,8 @@ bool KindMatches(ControlKind kind, const QWidget* widget) {
       return qobject_cast<const QComboBox*>(widget);
     case ControlKind::ListBox:
       return qobject_cast<const QListWidget*>(widget);
+    case ControlKind::Plot:
+      return dynamic_cast<const PlotWidget*>(widget);
   }
   return false;
 }

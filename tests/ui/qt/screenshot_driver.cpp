@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -202,6 +203,38 @@ void ShootMessageBoxes(QtToolkit& tk, const Run& run, const PathOf& path) {
       {});
 }
 
+// The Signal Monitor while an antenna is turned: both signals rise as it
+// comes round, with the noise of a real link and one lost Client sample.
+void ShootSignalMonitor(QtToolkit& tk, const Run& run) {
+  run(SignalMonitorDialogTemplate(), "signal-monitor",
+      [&](WindowHandle h) {
+        PlotSeries server{"Server 88", {}};
+        PlotSeries client{"Client 81", {}};
+        unsigned noise = 12345;
+        auto jitter = [&noise] {
+          noise = noise * 1103515245u + 12345u;
+          return static_cast<double>((noise >> 16) % 7) - 3;
+        };
+        for (int i = 0; i < 240; ++i) {
+          const double turn = 1.0 / (1.0 + std::exp(-(i - 120) / 18.0));
+          server.values.push_back(std::round(58 + 30 * turn + jitter()));
+          client.values.push_back(std::round(52 + 29 * turn + jitter()));
+        }
+        client.values[150] = std::nullopt;
+        server.values.back() = 88;
+        client.values.back() = 81;
+        tk.SetPlotSeries(h, kSignalMonitorPlot, 0, server);
+        tk.SetPlotSeries(h, kSignalMonitorPlot, 1, client);
+        tk.SetControlText(h, kSignalMonitorStatus, "Sampling COM5 (ttyUSB0): 240 rounds");
+        tk.SetControlText(h, kSignalMonitorServerValue, "88");
+        tk.SetControlText(h, kSignalMonitorServerRange, "min 55  max 91  0 lost");
+        tk.SetControlText(h, kSignalMonitorClientValue, "81");
+        tk.SetControlText(h, kSignalMonitorClientRange, "min 49  max 84  1 lost");
+        tk.EnableControl(h, kSignalMonitorStart, false);
+      },
+      {});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -244,5 +277,6 @@ int main(int argc, char** argv) {
       },
       {});
   ShootMessageBoxes(tk, run, path);
+  ShootSignalMonitor(tk, run);
   return all ? 0 : 1;
 }

@@ -53,6 +53,16 @@ class Scripted : public DialogEvents {
   std::function<void(WindowHandle)> m_body;
 };
 
+std::vector<std::optional<double>> PlotValues(double value) {
+  return std::vector<std::optional<double>>(kPlotMinimumSpan, value);
+}
+
+LONG FontHeight(HWND control) {
+  LOGFONTW font{};
+  HFONT handle = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+  return handle && GetObjectW(handle, sizeof font, &font) ? font.lfHeight : 0;
+}
+
 // What the user "types" into the next file dialog (empty: Cancel).
 std::wstring g_typedName;
 
@@ -154,6 +164,43 @@ TEST_F(Win32ExtrasTest, ScrollIntoViewMovesTheListOnlyAsFarAsNeeded) {
   EXPECT_LT(topAfterLast, 59);
   EXPECT_EQ(topAfterVisible, topAfterLast);
   EXPECT_EQ(selected, 57);
+}
+
+// The plot is painted with GDI from its series: a column through its middle
+// crosses each line in the line's colour; the latest values are in a font
+// three times the dialog's.
+TEST_F(Win32ExtrasTest, PlotDrawsEachSeriesInItsColourAndLargeTextIsLarge) {
+  bool serverSeen = false, clientSeen = false;
+  LONG dialogFont = 0, largeFont = 0;
+  Scripted events(toolkit, [&](WindowHandle self) {
+    toolkit.SetPlotSeries(self, kSignalMonitorPlot, 0, {"Server 80", PlotValues(80)});
+    toolkit.SetPlotSeries(self, kSignalMonitorPlot, 1, {"Client 40", PlotValues(40)});
+    // Painted into a bitmap of its own, as the screen of a virtual display
+    // need not keep what was drawn.
+    HWND plot = GetDlgItem(Hwnd(self), kSignalMonitorPlot);
+    RECT bounds{};
+    GetClientRect(plot, &bounds);
+    HDC screen = GetDC(plot);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, bounds.right, bounds.bottom);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageW(plot, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    for (int y = bounds.top; y < bounds.bottom; ++y) {
+      const COLORREF pixel = GetPixel(dc, bounds.right / 2, y);
+      serverSeen = serverSeen || pixel == RGB(0, 90, 200);
+      clientSeen = clientSeen || pixel == RGB(200, 60, 0);
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(plot, screen);
+    dialogFont = FontHeight(GetDlgItem(Hwnd(self), kSignalMonitorStatus));
+    largeFont = FontHeight(GetDlgItem(Hwnd(self), kSignalMonitorServerValue));
+  });
+  toolkit.RunModal(SignalMonitorDialogTemplate(), kNoWindow, events);
+  EXPECT_TRUE(serverSeen);
+  EXPECT_TRUE(clientSeen);
+  EXPECT_EQ(largeFont, 3 * dialogFont);
 }
 
 }  // namespace

@@ -62,6 +62,8 @@ class HeadlessDialog {
   // The last line of a list box scrolled into view, -1 when none was.
   int ScrolledTo(int controlId) const;
   std::vector<std::pair<int, std::string>> SystemMenuItems() const;
+  // The lines of a plot control as last set; empty for any other control.
+  std::vector<PlotSeries> Plot(int controlId) const;
   const IconResource* Icon() const;
   // Child dialogs in creation order.
   std::vector<WindowHandle> Children() const;

@@ -101,4 +101,18 @@ int HeadlessDialog::ScrolledTo(int controlId) const {
   return control ? control->scrolledTo : -1;
 }
 
+void HeadlessToolkit::SetPlotSeries(WindowHandle dialog, int controlId, int series,
+                                    const PlotSeries& data) {
+  HeadlessControl* c = Control(dialog, controlId, ControlKind::Plot);
+  if (!c || series < 0) return;
+  if (c->plot.size() <= static_cast<std::size_t>(series)) c->plot.resize(series + 1);
+  c->plot[static_cast<std::size_t>(series)] = data;
+}
+
+std::vector<PlotSeries> HeadlessDialog::Plot(int controlId) const {
+  const HeadlessWindow* w = m_toolkit.Window(m_window);
+  const HeadlessControl* control = w ? w->Find(controlId) : nullptr;
+  return control ? control->plot : std::vector<PlotSeries>{};
+}
+
 }  // namespace zorveth::ui::headless

@@ -127,6 +127,8 @@ class HeadlessToolkit : public Toolkit {
   int ListSelection(WindowHandle dialog, int controlId) const override;
   void ListSelect(WindowHandle dialog, int controlId, int index) override;
   void ListScrollIntoView(WindowHandle dialog, int controlId, int index) override;
+  void SetPlotSeries(WindowHandle dialog, int controlId, int series,
+                     const PlotSeries& data) override;
 
  private:
   WindowHandle Build(const DialogTemplate& dialog, DialogEvents& events);

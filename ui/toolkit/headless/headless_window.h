@@ -18,6 +18,7 @@ struct HeadlessControl {
   int scrolledTo = -1;               // list boxes: the last line scrolled into view
   std::vector<MenuItem> contextMenu;
   std::map<ControlShortcut, int> shortcuts;  // shortcut -> command id
+  std::vector<PlotSeries> plot;              // plot controls: the lines as last set
   bool checked = false;
   bool enabled = true;
   bool visible = true;

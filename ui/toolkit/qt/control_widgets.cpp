@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "ui/toolkit/qt/icon_conversion.h"
+#include "ui/toolkit/qt/plot_widget.h"
 
 namespace zorveth::ui::qt {
 
@@ -55,6 +56,18 @@ QWidget* CreateStaticText(const ControlTemplate& control, QWidget* parent) {
   if (Has(control, control_style::kSunken)) {
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setLineWidth(1);
+  }
+  if (Has(control, control_style::kLargeText)) {
+    // Read at arm's length: three times the dialog's font, bold.
+    QFont large = label->font();
+    // The dialog font may be sized in pixels (its point size then is -1).
+    if (large.pixelSize() > 0) {
+      large.setPixelSize(large.pixelSize() * 3);
+    } else {
+      large.setPointSizeF(large.pointSizeF() * 3);
+    }
+    large.setBold(true);
+    label->setFont(large);
   }
   return label;
 }
@@ -184,6 +197,9 @@ QWidget* CreateControlWidget(const ControlTemplate& control, QWidget* parent, Ba
       break;
     case ControlKind::ListBox:
       widget = CreateListBox(control, parent);
+      break;
+    case ControlKind::Plot:
+      widget = new PlotWidget(parent);
       break;
   }
   if (!widget) return nullptr;

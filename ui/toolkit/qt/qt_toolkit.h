@@ -79,6 +79,8 @@ class QtToolkit : public Toolkit {
   int ListSelection(WindowHandle dialog, int controlId) const override;
   void ListSelect(WindowHandle dialog, int controlId, int index) override;
   void ListScrollIntoView(WindowHandle dialog, int controlId, int index) override;
+  void SetPlotSeries(WindowHandle dialog, int controlId, int series,
+                     const PlotSeries& data) override;
   void StartTimer(WindowHandle dialog, int timerId, int intervalMs) override;
   void StopTimer(WindowHandle dialog, int timerId) override;
 

@@ -6,6 +6,7 @@
 
 #include "ui/toolkit/qt/control_extras.h"
 #include "ui/toolkit/qt/control_widgets.h"
+#include "ui/toolkit/qt/plot_widget.h"
 #include "ui/toolkit/qt/qt_toolkit.h"
 
 // File dialog, clipboard, context menus, shortcuts and list selection on Qt.
@@ -113,6 +114,13 @@ void QtToolkit::ListScrollIntoView(WindowHandle dialog, int controlId, int index
   auto* list = qobject_cast<QListWidget*>(ControlWidget(dialog, controlId));
   if (list && InRange(index, list->count())) {
     list->scrollToItem(list->item(index), QAbstractItemView::EnsureVisible);
+  }
+}
+
+void QtToolkit::SetPlotSeries(WindowHandle dialog, int controlId, int series,
+                              const PlotSeries& data) {
+  if (auto* plot = dynamic_cast<PlotWidget*>(ControlWidget(dialog, controlId))) {
+    plot->SetSeries(series, data);
   }
 }
 

@@ -30,6 +30,7 @@ WORD ClassAtom(ControlKind kind) {
     case ControlKind::StaticText:
     case ControlKind::Icon:
     case ControlKind::Frame:
+    case ControlKind::Plot:
       break;
   }
   return kStaticClass;
@@ -106,6 +107,10 @@ Win32Styles ControlStyles(const ControlTemplate& control) {
       break;
     case ControlKind::Frame:
       styles.style |= SS_BLACKFRAME;
+      break;
+    case ControlKind::Plot:
+      // Painted by the dialog procedure on WM_DRAWITEM.
+      styles.style |= SS_OWNERDRAW;
       break;
     case ControlKind::Edit:
       styles.style |= ES_LEFT;

@@ -121,6 +121,7 @@ BOOL Win32Toolkit::InitDialog(HWND hwnd, const Creation& creation) {
         SendMessageW(item, STM_SETICON, reinterpret_cast<WPARAM>(picture), 0);
       }
     }
+    PrepareControl(window, control, item);
     item = GetWindow(item, GW_HWNDNEXT);
   }
   if (!creation.source->menu.empty() && (creation.source->style & dialog_style::kChild) == 0) {
@@ -191,6 +192,8 @@ INT_PTR Win32Toolkit::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPAR
         return Answer(hwnd, 0);
       }
       return FALSE;
+    case WM_DRAWITEM:
+      return DrawPlot(hwnd, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
     case WM_CONTEXTMENU:
       if (ShowContextMenu(hwnd, reinterpret_cast<HWND>(wParam), lParam)) return Answer(hwnd, 0);
       return FALSE;
@@ -241,6 +244,7 @@ void Win32Toolkit::Forget(HWND hwnd) {
   if (window.bigIcon) DestroyIcon(window.bigIcon);
   if (window.smallIcon) DestroyIcon(window.smallIcon);
   for (HICON picture : window.pictures) DestroyIcon(picture);
+  if (window.largeFont) DeleteObject(window.largeFont);
   if (window.events) window.events->OnWindowDestroyed();
 }
 

@@ -86,6 +86,8 @@ class Win32Toolkit : public Toolkit {
   void ListScrollIntoView(WindowHandle dialog, int controlId, int index) override;
   void StartTimer(WindowHandle dialog, int timerId, int intervalMs) override;
   void StopTimer(WindowHandle dialog, int timerId) override;
+  void SetPlotSeries(WindowHandle dialog, int controlId, int series,
+                     const PlotSeries& data) override;
 
  private:
   struct Window {
@@ -99,6 +101,8 @@ class Win32Toolkit : public Toolkit {
     HWND focusWhileDisabled = nullptr;                        // see EnableControl
     std::map<int, std::vector<MenuItem>> contextMenus;        // by control id
     std::map<int, std::map<ControlShortcut, int>> shortcuts;  // control id -> key -> command
+    std::map<int, std::vector<PlotSeries>> plots;             // by control id
+    HFONT largeFont = nullptr;                                // for kLargeText statics
   };
   // What the dialog procedure needs at WM_INITDIALOG.
   struct Creation {
@@ -123,6 +127,10 @@ class Win32Toolkit : public Toolkit {
   static LRESULT CALLBACK ShortcutProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
                                        UINT_PTR id, DWORD_PTR data);
   void Forget(HWND hwnd);
+  // What a control needs beyond its template once it exists (a large font).
+  void PrepareControl(Window& window, const ControlTemplate& control, HWND item);
+  // WM_DRAWITEM of a plot control; false for any other control.
+  bool DrawPlot(HWND dialog, const DRAWITEMSTRUCT& item);
 
   Window* Find(WindowHandle handle);
   const Window* Find(WindowHandle handle) const;
