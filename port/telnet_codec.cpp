@@ -7,7 +7,6 @@ using namespace telnet;
 namespace {
 
 constexpr std::uint8_t kCr = '\r';
-constexpr std::uint8_t kLf = '\n';
 constexpr std::uint8_t kNul = 0;
 
 }  // namespace
