@@ -135,12 +135,12 @@ def diff_of(document, radios):
 
 
 def main():
-    spec = dict(port=dict(type="str", required=True), profile=dict(type="path"),
+    options = dict(port=dict(type="str", required=True), profile=dict(type="path"),
                 channel=dict(type="int"), packet_length=dict(type="int", default=262),
                 system_id=dict(type="int", default=111), retries=dict(type="int", default=4),
                 baud_rate=dict(type="int", default=19200, choices=[38400, 19200, 9600, 4800, 2400]),
                 cli=dict(type="path", default="zorveth-cli"))
-    module = AnsibleModule(argument_spec=spec, supports_check_mode=True,
+    module = AnsibleModule(argument_spec=options, supports_check_mode=True,
                            required_one_of=[("profile", "channel")],
                            mutually_exclusive=[("profile", "channel")])
     params = module.params
