@@ -85,7 +85,10 @@ TEST_F(SerialPortOnWine, TheSimulatorHearsTheSpeedSetAtOpen) {
   EXPECT_EQ(ToolBytes(9600), "+S\r");
 }
 
-TEST_F(SerialPortOnWine, FirstWriteAfterEachOpenSetsTheReadTimeoutAndKeepsWriteTimeouts) {
+// The first Write after each Open sets the 50 ms read time-out and a write
+// time-out of the bytes' wire time (rounded up to a millisecond a byte) and
+// a second more, so a device that takes no data fails the write.
+TEST_F(SerialPortOnWine, FirstWriteAfterEachOpenSetsTheReadAndWriteTimeouts) {
   Serve();
   port.SetParams(kComNumber, kServerSpeed);
   ASSERT_EQ(port.Open(), kPortOk);
@@ -98,8 +101,8 @@ TEST_F(SerialPortOnWine, FirstWriteAfterEachOpenSetsTheReadTimeoutAndKeepsWriteT
   EXPECT_EQ(now.ReadIntervalTimeout, 0u);
   EXPECT_EQ(now.ReadTotalTimeoutMultiplier, 0u);
   EXPECT_EQ(now.ReadTotalTimeoutConstant, 50u);
-  EXPECT_EQ(now.WriteTotalTimeoutMultiplier, 11u);
-  EXPECT_EQ(now.WriteTotalTimeoutConstant, 13u);
+  EXPECT_EQ(now.WriteTotalTimeoutMultiplier, 1u);  // 10 bits at 19200 baud
+  EXPECT_EQ(now.WriteTotalTimeoutConstant, 1000u);
 
   // The second Write leaves them alone.
   ASSERT_TRUE(SetCommTimeouts(Handle(), &mine));
@@ -116,7 +119,8 @@ TEST_F(SerialPortOnWine, FirstWriteAfterEachOpenSetsTheReadTimeoutAndKeepsWriteT
   ASSERT_EQ(port.Write("x", 1), kPortOk);
   ASSERT_TRUE(GetCommTimeouts(Handle(), &now));
   EXPECT_EQ(now.ReadTotalTimeoutConstant, 50u);
-  EXPECT_EQ(now.WriteTotalTimeoutConstant, 13u);
+  EXPECT_EQ(now.WriteTotalTimeoutMultiplier, 2u);  // 10 bits at 9600 baud, rounded up
+  EXPECT_EQ(now.WriteTotalTimeoutConstant, 1000u);
   port.Close();
 }
 
